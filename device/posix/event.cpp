@@ -1,0 +1,39 @@
+// Auto-reset events for the native build, with the semantics of the Windows
+// kernel event that the program uses on Windows.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "device/event.h"
+
+namespace {
+struct Event {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool signalled = false;
+};
+Event* AsEvent(HANDLE handle) { return static_cast<Event*>(handle); }
+}  // namespace
+
+HANDLE CreateAutoResetEvent() { return new Event; }
+
+void SignalEvent(HANDLE handle) {
+  Event* event = AsEvent(handle);
+  {
+    std::lock_guard lock(event->mutex);
+    event->signalled = true;
+  }
+  event->changed.notify_one();
+}
+
+void CloseEvent(HANDLE handle) { delete AsEvent(handle); }
+
+WaitOutcome WaitForEvent(HANDLE handle, DWORD milliseconds) {
+  Event* event = AsEvent(handle);
+  if (event == nullptr || handle == INVALID_HANDLE_VALUE) return WaitOutcome::Failed;
+  std::unique_lock lock(event->mutex);
+  if (!event->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return event->signalled; }))
+    return WaitOutcome::TimedOut;
+  event->signalled = false;
+  return WaitOutcome::Signalled;
+}

@@ -1,0 +1,18 @@
+#include "device/event.h"
+
+HANDLE CreateAutoResetEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
+
+void SignalEvent(HANDLE event) { SetEvent(event); }
+
+void CloseEvent(HANDLE event) { CloseHandle(event); }
+
+WaitOutcome WaitForEvent(HANDLE event, DWORD milliseconds) {
+  switch (WaitForSingleObject(event, milliseconds)) {
+    case WAIT_OBJECT_0:
+      return WaitOutcome::Signalled;
+    case WAIT_TIMEOUT:
+      return WaitOutcome::TimedOut;
+    default:
+      return WaitOutcome::Failed;
+  }
+}

@@ -1,0 +1,35 @@
+// Every text the user sees, in UTF-8. The Windows program converts them to
+// UTF-16 for display, so they read right on any system locale.
+#pragma once
+
+namespace text {
+inline constexpr char kAppTitle[] = "ravo+ for Q58";
+
+inline constexpr char kStatusReading[] = "モバイル デバイスからアプリケーションのデータを取得しています...";
+inline constexpr char kStatusCardCopy[] = "インストーラファイルを転送しています...";
+inline constexpr char kStatusInstall[] = "アプリケーションをインストールしています...";
+inline constexpr char kTitleReading[] = "デバイスのデータを取得中";
+inline constexpr char kTitleTransfer[] = "デバイスにデータを転送中";
+inline constexpr char kTitleProgressTemplate[] = "デバイスにデータを転送中 (%d%%)";
+
+inline constexpr char kDoneText[] =
+    "インストールの完了に必要な追加手順がないか、モバイル デバイスの画面を確認してください。";
+inline constexpr char kDoneCaption[] = "データ転送が完了しました";
+
+inline constexpr char kCaptionConnect[] = "デバイス接続";
+inline constexpr char kCaptionVersion[] = "バージョンチェック";
+inline constexpr char kCaptionTransfer[] = "データ転送";
+
+inline constexpr char kInitFailed[] = "モバイルデバイスの初期化に失敗しました。";
+inline constexpr char kConnectFailed[] = "モバイルデバイスの接続に失敗しました。";
+inline constexpr char kNotConnected[] = "モバイルデバイスと接続されていません。";
+inline constexpr char kNotQ58[] = "接続しているモバイルデバイスがQ58ではありません。";
+inline constexpr char kNotInstalled[] = "ravoがインストールされていません。";
+inline constexpr char kVersionTooOldTemplate[] =
+    "インストールされているバージョンは[%s]です。\n\nリビジョンアップを行うには、[%s]以降が必要です。";
+inline constexpr char kVersionNewerTemplate[] =
+    "インストールされているバージョンは[%s]です。\n\nリビジョンアップを行いますか？";
+inline constexpr char kInstallCreateFailed[] = "データ転送に失敗しました。";
+inline constexpr char kWriteFailed[] = "データ転送中にエラーが発生しました。";
+inline constexpr char kCardCreateFailed[] = "インストーラの転送に失敗しました。\nメモリカードを確認下さい。";
+}  // namespace text

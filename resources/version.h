@@ -1,0 +1,6 @@
+/* The package's version and the oldest version it can revise. Plain macros:
+   the resource script includes this file too, for the start button's text. */
+#pragma once
+
+#define RAVO_PACKAGE_VERSION "Version 1.1.2.0"
+#define RAVO_MINIMUM_VERSION "Version 1.1.0.0"
