@@ -61,6 +61,8 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<LONG>(0x80000002u))))
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
 constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD FILE_SHARE_READ = 1;

@@ -1,5 +1,7 @@
 #include "progress/reactions.h"
 
+#include <iterator>
+
 #include "resources/texts.h"
 
 namespace {

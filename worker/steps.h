@@ -1,0 +1,18 @@
+// The steps of a run after the version gate, on the worker's bound device
+// link. Internal to the worker.
+#pragma once
+
+#include "device/rapi_class.h"
+#include "worker/worker_context.h"
+
+// Removes the launcher's entry and records the screen's pixel density.
+// Silent: no outcome ends the run.
+void AdjustRegistry(RapiClass& rapi);
+
+// The memory-card copy (when asked for) and the device install. False when
+// the run ended inside a pass, by a failure (already reported) or a cancel.
+bool RunTransferPasses(RapiClass& rapi, const WorkerContext& context, WorkerHost& host);
+
+// Common to every step: the cancel poll and the synchronous notification.
+bool CancelRequested(const WorkerContext& context);
+LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM lParam = 0);

@@ -1,0 +1,112 @@
+#include <algorithm>
+#include <cstdint>
+
+#include "progress/notifications.h"
+#include "worker/device_paths.h"
+#include "worker/steps.h"
+
+namespace {
+
+constexpr DWORD kMaxChunk = 0xFFFF;  // the remote API takes at most 65,535 bytes a write
+
+struct Pass {
+  InstallStage stage;
+  const WCHAR* target;
+  InstallError createError;
+  bool card;
+};
+constexpr Pass kCardPass{kStageCardCopy, device_path::kCardCopy, kErrorCardCreate, true};
+constexpr Pass kInstallPass{kStageDeviceInstall, device_path::kInstallCopy, kErrorInstallCreate, false};
+
+// 64-bit arithmetic keeps the percentage right for packages of any 32-bit size.
+WPARAM Percent(DWORD written, DWORD size) {
+  return static_cast<WPARAM>(static_cast<std::uint64_t>(written) * 100 / size);
+}
+
+void PrepareTarget(RapiClass& rapi, const Pass& pass) {
+  if (pass.card) {
+    // A copy left by an earlier run is read-only; clear that so it can go.
+    rapi.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_NORMAL);
+    rapi.CeDeleteFile(pass.target);
+  } else {
+    for (const WCHAR* folder : device_path::kInstallFolders) rapi.CeCreateDirectory(folder, nullptr);
+  }
+}
+
+// Writes the package straight from its bytes. True when every byte was
+// written and the end announced; false after a failed write (reported) or a
+// cancel.
+bool CopyChunks(RapiClass& rapi, const WorkerContext& context, HANDLE file, const Package& package) {
+  const DWORD chunk = std::min(package.size, kMaxChunk);
+  DWORD written = 0;
+  if (CancelRequested(context)) return false;
+  for (;;) {
+    if (package.size != 0) Notify(context, WM_INSTALL_PROGRESS, Percent(written, package.size), 0);
+    if (written >= package.size) {
+      Notify(context, WM_INSTALL_PROGRESS, 100, 1);
+      return true;
+    }
+    const DWORD length = std::min(chunk, package.size - written);
+    DWORD done = 0;
+    // A write that reports fewer bytes than asked leaves a hole in the file:
+    // it counts as failed, like one that reports failure.
+    if (!rapi.CeWriteFile(file, package.bytes + written, length, &done, nullptr) || done != length) {
+      Notify(context, WM_INSTALL_ERROR, kErrorWrite);
+      return false;
+    }
+    written += length;
+    if (CancelRequested(context)) return false;
+  }
+}
+
+void FinishTarget(RapiClass& rapi, const Pass& pass) {
+  if (pass.card) {
+    rapi.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_READONLY);
+    return;
+  }
+  WCHAR commandLine[std::size(device_path::kInstallerCommandLine)];
+  std::copy(std::begin(device_path::kInstallerCommandLine), std::end(device_path::kInstallerCommandLine),
+            commandLine);
+  PROCESS_INFORMATION info{};
+  if (rapi.CeCreateProcess(device_path::kInstaller, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           nullptr, &info)) {
+    // The installer runs on its own; its handles are not needed here.
+    if (info.hThread != nullptr) rapi.CeCloseHandle(info.hThread);
+    if (info.hProcess != nullptr) rapi.CeCloseHandle(info.hProcess);
+  }
+}
+
+// False when the run ended inside the pass.
+bool RunPass(RapiClass& rapi, const WorkerContext& context, WorkerHost& host, const Pass& pass) {
+  if (CancelRequested(context)) return false;
+  if (pass.card && context.memoryCard == 0) return true;
+  std::optional<Package> package = host.FindPackage();
+  if (!package) return true;
+
+  Notify(context, WM_INSTALL_STAGE, pass.stage);
+  Notify(context, WM_INSTALL_PROGRESS, 0, 0);
+  PrepareTarget(rapi, pass);
+
+  HANDLE file = rapi.CeCreateFile(pass.target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Notify(context, WM_INSTALL_ERROR, pass.createError);
+    rapi.CeDeleteFile(pass.target);
+    return false;
+  }
+  const bool complete = CopyChunks(rapi, context, file, *package);
+  rapi.CeCloseHandle(file);
+  if (!complete) {
+    // A partial file never stays on the handheld.
+    rapi.CeDeleteFile(pass.target);
+    return false;
+  }
+  FinishTarget(rapi, pass);
+  return true;
+}
+
+}  // namespace
+
+bool RunTransferPasses(RapiClass& rapi, const WorkerContext& context, WorkerHost& host) {
+  return RunPass(rapi, context, host, kCardPass) && RunPass(rapi, context, host, kInstallPass);
+}
