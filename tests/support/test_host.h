@@ -1,0 +1,28 @@
+// The worker's platform for native tests: the simulated handheld as the
+// remote API library, a package of the test's choosing, and counters.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "worker/worker_context.h"
+
+class TestHost final : public WorkerHost {
+ public:
+  bool libraryPresent = true;
+  bool hasPackage = true;
+  std::vector<BYTE> package;
+
+  std::atomic<int> loads{0};
+  std::atomic<int> unloads{0};
+  std::atomic<int> busyShown{0};
+  std::atomic<int> busyHidden{0};
+
+  std::unique_ptr<Library> LoadRemoteApi() override;
+  void ShowBusy(bool on) override { ++(on ? busyShown : busyHidden); }
+  std::optional<Package> FindPackage() override;
+};
+
+// Deterministic bytes that start like a cabinet.
+std::vector<BYTE> MakePackage(std::size_t size, unsigned seed = 1);
