@@ -1,0 +1,99 @@
+// Transfer figures: one full pass of the shipped package's size through the
+// worker and the simulated handheld, against a plain loop that writes the
+// same chunks to the same folder. Prints `name: value (aim: ...)` lines.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "device/event.h"
+#include "sim/sim.h"
+#include "tests/support/device_folder.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/test_host.h"
+#include "worker/install_worker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kPackageSize = 11309905;
+constexpr std::size_t kChunk = 65535;
+constexpr int kRounds = 7;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+  return -1;
+}
+
+// Resets the peak resident size so the next reading covers one run only.
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+double PlainLoop(const std::filesystem::path& file, const std::vector<BYTE>& package) {
+  auto start = Clock::now();
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  for (std::size_t at = 0; at < package.size(); at += kChunk)
+    std::fwrite(package.data() + at, 1, std::min(kChunk, package.size() - at), out);
+  std::fclose(out);
+  return Seconds(Clock::now() - start);
+}
+
+double WorkerPass(TestHost& host, RecordingSink& sink, HANDLE cancel) {
+  sink.log.clear();
+  auto start = Clock::now();
+  InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
+  return Seconds(Clock::now() - start);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  DeviceFolder device;
+  device.MakeTypical();
+  sim::Config config;
+  config.root = device.root();
+  config.writeCallLog = false;
+  sim::Attach(config);
+
+  TestHost host;
+  host.package = MakePackage(kPackageSize);
+  RecordingSink sink;
+  HANDLE cancel = CreateAutoResetEvent();
+  const auto plainFile = device.root() / "plain.bin";
+
+  std::vector<double> worker, plain;
+  long peakBeyond = 0;
+  WorkerPass(host, sink, cancel);  // warm the page cache and the folders
+  for (int round = 0; round < kRounds; ++round) {
+    plain.push_back(PlainLoop(plainFile, host.package));
+    long before = StatusKb("VmRSS:");
+    ResetPeak();
+    worker.push_back(WorkerPass(host, sink, cancel));
+    peakBeyond = std::max(peakBeyond, StatusKb("VmHWM:") - before);
+  }
+  const bool identical = device.Read("\\Windows\\AppMgr\\Install\\ravo+ for Q58.CAB") == host.package;
+
+  std::printf("transfer.package_bytes: %zu\n", kPackageSize);
+  std::printf("transfer.worker_seconds: %.4f (median of %d)\n", Median(worker), kRounds);
+  std::printf("transfer.plain_seconds: %.4f (median of %d)\n", Median(plain), kRounds);
+  std::printf("transfer.overhead_ratio: %.3f (aim: <= 1.05)\n", Median(worker) / Median(plain));
+  std::printf("transfer.notifications: %zu (aim: 176 progress + 3 stages)\n", sink.log.size());
+  std::printf("transfer.peak_memory_beyond_package_kb: %ld (aim: no copy of the package, < %zu)\n", peakBeyond,
+              kPackageSize / 1024);
+  std::printf("transfer.file_identical: %s\n", identical ? "yes" : "NO");
+
+  CloseEvent(cancel);
+  sim::Detach();
+  return identical ? 0 : 1;
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "device/rapi_class.h"
+#include "sim/sim.h"
+#include "tests/support/device_folder.h"
+#include "tests/support/test_host.h"
+
+namespace {
+
+class Link : public ::testing::Test {
+ protected:
+  ~Link() override { sim::Detach(); }
+  void Attach(sim::StartMode mode) {
+    sim::Config config;
+    config.root = device.root();
+    config.writeCallLog = false;
+    config.faults.start = mode;
+    config.faults.omit = omit;
+    sim::Attach(config);
+  }
+  unsigned Uninits() const { return sim::CountCalls(sim::Op::CeRapiUninit); }
+
+  DeviceFolder device;
+  TestHost host;
+  std::vector<std::string> omit;
+};
+
+TEST_F(Link, EachStartOutcome) {
+  struct Case {
+    sim::StartMode mode;
+    ConnectResult result;
+    unsigned uninits;
+  };
+  // A start that cannot be awaited is a failure, not a connection.
+  for (Case c : {Case{sim::StartMode::Succeed, kConnected, 1}, Case{sim::StartMode::Refuse, kConnectNotInitialised, 0},
+                 Case{sim::StartMode::Fail, kConnectFailed, 1}, Case{sim::StartMode::BrokenEvent, kConnectFailed, 1}}) {
+    Attach(c.mode);
+    TestHost fresh;
+    {
+      RapiClass rapi(fresh);
+      EXPECT_EQ(rapi.Connect(), c.result) << static_cast<int>(c.mode);
+      EXPECT_EQ(rapi.connected(), c.uninits == 1);
+      EXPECT_TRUE(rapi.bound());
+    }  // the destructor tears down
+    EXPECT_EQ(Uninits(), c.uninits) << static_cast<int>(c.mode);
+    EXPECT_EQ(fresh.loads, 1);
+    EXPECT_EQ(fresh.unloads, 1);
+    // The busy indication brackets the wait, and only the wait.
+    EXPECT_EQ(fresh.busyShown, c.uninits == 1 ? 1 : 0);
+    EXPECT_EQ(fresh.busyHidden, fresh.busyShown.load());
+    sim::Detach();
+  }
+}
+
+TEST_F(Link, NoStartWithinTheLimit) {
+  Attach(sim::StartMode::Never);
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(), kConnectTimedOut);
+  rapi.Disconnect();
+  EXPECT_EQ(Uninits(), 1u);
+  EXPECT_EQ(host.unloads, 1);
+}
+
+TEST_F(Link, MissingLibrary) {
+  Attach(sim::StartMode::Succeed);
+  host.libraryPresent = false;
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(), kConnectNotInitialised);
+  EXPECT_FALSE(rapi.bound());
+  EXPECT_EQ(host.busyShown, 0);
+  rapi.Disconnect();
+  EXPECT_EQ(sim::CountCalls(sim::Op::CeRapiInitEx), 0u);
+  EXPECT_EQ(Uninits(), 0u);
+}
+
+TEST_F(Link, LibraryLackingACalledOperationIsNotUsed) {
+  omit = {"CeWriteFile"};
+  Attach(sim::StartMode::Succeed);
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(), kConnectNotInitialised);
+  EXPECT_EQ(sim::CountCalls(sim::Op::CeRapiInitEx), 0u);
+  rapi.Disconnect();
+  EXPECT_EQ(host.unloads, 1);
+  EXPECT_EQ(Uninits(), 0u);
+}
+
+TEST_F(Link, OperationsNeverCalledMayBeMissing) {
+  omit = {"CeMoveFile", "CeRegQueryValueEx"};
+  Attach(sim::StartMode::Succeed);
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(), kConnected);
+  EXPECT_EQ(rapi.CeMoveFile, nullptr);
+}
+
+TEST_F(Link, ReconnectAndRepeatedDisconnectReleaseOnce) {
+  Attach(sim::StartMode::Succeed);
+  RapiClass rapi(host);
+  ASSERT_EQ(rapi.Connect(), kConnected);
+  ASSERT_EQ(rapi.Connect(), kConnected);  // releases the first binding first
+  EXPECT_EQ(Uninits(), 1u);
+  EXPECT_EQ(host.loads, 2);
+  EXPECT_EQ(host.unloads, 1);
+  rapi.Disconnect();
+  rapi.Disconnect();
+  EXPECT_EQ(Uninits(), 2u);
+  EXPECT_EQ(host.unloads, 2);
+  EXPECT_EQ(rapi.CeCreateFile, nullptr);  // nothing stays callable after teardown
+}
+
+}  // namespace

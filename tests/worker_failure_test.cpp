@@ -1,0 +1,175 @@
+// Runs that end early: each failure code with what stays on the handheld,
+// and a cancel at each point where the worker looks for one.
+#include <gtest/gtest.h>
+
+#include "tests/support/worker_fixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+using sim::Op;
+
+class Failure : public WorkerFixture {
+ protected:
+  Failure() { device.MakeTypical(); }
+};
+
+TEST_F(Failure, ConnectOutcomesBecomeErrorCodes) {
+  struct Case {
+    sim::StartMode mode;
+    std::string error;
+  };
+  for (const Case& c : {Case{sim::StartMode::Refuse, "error 1"}, Case{sim::StartMode::Fail, "error 2"},
+                        Case{sim::StartMode::BrokenEvent, "error 2"}}) {
+    config.faults.start = c.mode;
+    sink.log.clear();
+    Run(true);
+    EXPECT_EQ(sink.log, (Strings{"stage 0", c.error}));
+    EXPECT_EQ(sim::CountCalls(Op::CeCreateFile), 0u);
+    ExpectLinkReleased();
+    sim::Detach();
+  }
+}
+
+TEST_F(Failure, NoLibraryIsErrorOne) {
+  host.libraryPresent = false;
+  Run(true);
+  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 1"}));
+}
+
+TEST_F(Failure, NoStartWithinFiveSecondsIsErrorThree) {
+  config.faults.start = sim::StartMode::Never;
+  Run(true);
+  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 3"}));
+  EXPECT_EQ(sim::CountCalls(Op::CeRapiUninit), 1u);
+}
+
+TEST_F(Failure, MissingVersionFileChangesNothing) {
+  std::filesystem::remove(device.Local("\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver"));
+  Run(true);
+  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 6"}));
+  EXPECT_TRUE(LauncherEntryPresent());
+  EXPECT_EQ(DpiValue(), std::nullopt);
+  ExpectLinkReleased();
+}
+
+TEST_F(Failure, UnreadableVersionFileShowsAnEmptyVersion) {
+  FailCall(Op::CeReadFile, 1);
+  Run(true);
+  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 7 []"}));
+  ExpectLinkReleased();  // the version file was closed after the failed read
+}
+
+TEST_F(Failure, NoMemoryCardStopsBeforeTheInstallFolder) {
+  std::filesystem::remove_all(device.root() / "Storage Card");
+  Run(true);
+  EXPECT_EQ(sink.log, (Strings{"stage 0", "stage 1", "progress 0 0", "error 13"}));
+  EXPECT_FALSE(device.Exists(kInstallCopy));
+  EXPECT_FALSE(device.Exists(kCardCopy));
+  ExpectLinkReleased();
+}
+
+TEST_F(Failure, InstallFileCannotBeCreated) {
+  FailCall(Op::CeCreateFile, 3);  // version file, card copy, install copy
+  Run(true);
+  EXPECT_EQ(sink.Errors(), Strings{"error 11"});
+  EXPECT_EQ(sink.Stages(), (Strings{"stage 0", "stage 1", "stage 2"}));
+  EXPECT_TRUE(HoldsPackage(kCardCopy));
+  EXPECT_TRUE(IsReadOnly(kCardCopy));
+  EXPECT_FALSE(device.Exists(kInstallCopy));
+  EXPECT_EQ(sim::CountCalls(Op::CeCreateProcess), 0u);
+}
+
+// The 200,000-byte package takes four writes a pass: 1-4 to the card, 5-8 to the install folder.
+struct WriteFault {
+  unsigned write;
+  bool shortWrite;
+  bool cardCopyStays;
+};
+class WriteFailure : public Failure, public ::testing::WithParamInterface<WriteFault> {};
+
+TEST_P(WriteFailure, ReportsOnceAndLeavesNoPartialFile) {
+  const WriteFault fault = GetParam();
+  if (fault.shortWrite)
+    config.faults.shortWriteAt = fault.write;
+  else
+    FailCall(Op::CeWriteFile, fault.write);
+  Run(true);
+  EXPECT_EQ(sink.Errors(), Strings{"error 12"});
+  EXPECT_EQ(sink.log.back(), "error 12");
+  EXPECT_FALSE(device.Exists(kInstallCopy));
+  EXPECT_EQ(device.Exists(kCardCopy), fault.cardCopyStays);
+  ExpectNoPartialFile();
+  ExpectLinkReleased();
+}
+INSTANTIATE_TEST_SUITE_P(Chunks, WriteFailure,
+                         ::testing::Values(WriteFault{1, false, false}, WriteFault{2, false, false},
+                                           WriteFault{4, false, false}, WriteFault{5, false, true},
+                                           WriteFault{8, false, true}, WriteFault{1, true, false},
+                                           WriteFault{8, true, true}));
+
+// Each place where the worker looks for a cancel, reached by signalling from
+// inside the call just before it.
+struct CancelPoint {
+  const char* name;
+  Op op;
+  unsigned nth;
+  Strings stages;
+  bool cardCopyStays;
+};
+class Cancel : public Failure, public ::testing::WithParamInterface<CancelPoint> {};
+
+TEST_P(Cancel, EndsSilentlyAndCleanly) {
+  const CancelPoint point = GetParam();
+  CancelInCall(point.op, point.nth);
+  Run(true);
+  EXPECT_EQ(sink.Stages(), point.stages);
+  EXPECT_TRUE(sink.Errors().empty());
+  EXPECT_EQ(device.Exists(kCardCopy), point.cardCopyStays);
+  EXPECT_FALSE(device.Exists(kInstallCopy));
+  ExpectNoPartialFile();
+  ExpectLinkReleased();
+}
+INSTANTIATE_TEST_SUITE_P(
+    Points, Cancel,
+    ::testing::Values(CancelPoint{"AfterConnect", Op::CeRapiInitEx, 1, {"stage 0"}, false},
+                      CancelPoint{"BeforeRegistry", Op::CeCloseHandle, 1, {"stage 0"}, false},
+                      CancelPoint{"BeforeCardPass", Op::CeRegSetValueEx, 1, {"stage 0"}, false},
+                      CancelPoint{"BeforeFirstChunk", Op::CeCreateFile, 2, {"stage 0", "stage 1"}, false},
+                      CancelPoint{"AfterFirstChunk", Op::CeWriteFile, 1, {"stage 0", "stage 1"}, false},
+                      CancelPoint{"AfterLastCardChunk", Op::CeWriteFile, 4, {"stage 0", "stage 1"}, false},
+                      CancelPoint{"BeforeInstallPass", Op::CeSetFileAttributes, 2, {"stage 0", "stage 1"}, true},
+                      CancelPoint{"InInstallCopy", Op::CeWriteFile, 6, {"stage 0", "stage 1", "stage 2"}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Failure, CancelBeforeConnectBindsNothing) {
+  CancelAtNotification(0);  // while stage 0 is shown
+  Run(true);
+  EXPECT_EQ(sink.log, Strings{"stage 0"});
+  EXPECT_EQ(host.loads, 0);
+}
+
+// Whatever notification a cancel arrives during, the run ends without a
+// broken file and without a message; at worst it completes.
+TEST_F(Failure, CancelDuringAnyNotification) {
+  Run(true);
+  const std::size_t total = sink.log.size();
+  sim::Detach();
+  for (std::size_t at = 0; at < total; ++at) {
+    DeviceFolder fresh;
+    fresh.MakeTypical();
+    config.root = fresh.root();
+    sink.log.clear();
+    CancelAtNotification(at);
+    Attach();
+    InstallWorker(WorkerContext{sink.window(), cancel, 1}, host);
+    EXPECT_TRUE(sink.Errors().empty()) << at;
+    for (const char* path : {kCardCopy, kInstallCopy})
+      if (fresh.Exists(path)) EXPECT_EQ(fresh.Read(path), host.package) << at << path;
+    ExpectLinkReleased();
+    sim::Detach();
+    WaitForEvent(cancel, 0);  // a signal the run never looked at is not carried over
+  }
+}
+
+}  // namespace
