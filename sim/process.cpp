@@ -1,0 +1,29 @@
+// Starting a program on the handheld: nothing runs, but the start is kept in
+// <root>/processes.log and the handles it hands back must be closed like
+// real ones.
+#include "sim/internal.h"
+
+using namespace sim;
+using namespace sim::detail;
+
+extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR image, LPCWSTR commandLine, LPSECURITY_ATTRIBUTES,
+                                       LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPWSTR, LPSTARTUPINFOW,
+                                       LPPROCESS_INFORMATION info) {
+  std::string line = Utf8(image);
+  if (commandLine != nullptr && commandLine[0] != 0) line.append(1, ' ').append(Utf8(commandLine));
+  CallStart start = Begin(Op::CeCreateProcess, line);
+  if (!start.attached || start.inject || image == nullptr || image[0] == 0) return FALSE;
+  auto lock = Lock();
+  Device& device = State();
+  {
+    std::ofstream log(device.config.root / "processes.log", std::ios::app);
+    log << line << '\n';
+  }
+  if (info != nullptr) {
+    info->hProcess = NewHandle(device, ProcessObject{line});
+    info->hThread = NewHandle(device, ProcessObject{line});
+    info->dwProcessId = device.nextProcessId++;
+    info->dwThreadId = device.nextProcessId++;
+  }
+  return TRUE;
+}
