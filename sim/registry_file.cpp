@@ -209,8 +209,9 @@ Registry Registry::Load(const std::filesystem::path& root) {
   std::string raw, line;
   RegKey* key = nullptr;
   int number = 0;
+  std::string messages;
   auto complain = [&](const std::string& what) {
-    std::cerr << Utf8Of(registry.file_) << ":" << number << ": " << what << ", ignored: " << line << "\n";
+    messages += Utf8Of(registry.file_) + ":" + std::to_string(number) + ": " + what + ", ignored: " + line + "\n";
   };
   while (std::getline(in, raw)) {
     ++number;
@@ -246,6 +247,10 @@ Registry Registry::Load(const std::filesystem::path& root) {
       key->values.push_back(std::move(*value));
     }
   }
+  // The file is read before every operation; the same complaints once do.
+  static std::string reported;
+  if (messages != reported) std::cerr << messages;
+  reported = messages;
   return registry;
 }
 
