@@ -46,7 +46,7 @@ CallStart Begin(Op op, std::string detail) {
     start.inject = failAt != 0 && failAt == start.number;
     start.link = device.config.link;
     if (device.callLog.is_open()) {
-      device.callLog << OpName(op) << ' ' << detail << (start.inject ? " [injected failure]" : "") << '\n';
+      device.callLog << OpName(op) << (detail.empty() ? "" : " ") << detail << (start.inject ? " [injected failure]" : "") << '\n';
       device.callLog.flush();
     }
     device.calls.push_back(Call{op, std::move(detail)});
