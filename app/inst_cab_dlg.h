@@ -1,0 +1,58 @@
+// The progress dialog of one revision-up attempt. It owns the worker thread
+// and the cancel event, shows what the worker reports, and never lets its
+// window go while the worker still runs.
+#pragma once
+
+#include <optional>
+
+#include "app/modal_dialog.h"
+#include "app/system_worker_host.h"
+#include "app/unique_handle.h"
+#include "progress/progress_controller.h"
+
+class InstCabDlg final : public ModalDialog, private ProgressView {
+ public:
+  // parent: the main dialog, whose memory-card option is read at start.
+  explicit InstCabDlg(HWND parent);
+  ~InstCabDlg() override;
+
+  // True while the worker waits for the connection or a cancel waits for
+  // the worker: the busy cursor shows over the program's windows.
+  bool busy() const { return workerBusy_ || cancelling_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  // The dialog has no OK button; Enter must not end an attempt.
+  void OnOK() override {}
+  void OnCancel() override;
+  std::optional<INT_PTR> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnUnexpectedError() override;
+
+ private:
+  bool StartWorker();
+  void JoinWorker();
+  void StopWorker();
+  static DWORD WINAPI WorkerMain(LPVOID self);
+
+  // ProgressView, driven by the controller on this thread.
+  void SetStatus(const std::string& text) override;
+  void SetTitle(const std::string& text) override;
+  void SetBar(int position) override;
+  void EnableCancel(bool enabled) override;
+  int ShowBox(const std::string& text, const std::string& caption, UINT type) override;
+  void End(int result) override;
+  std::string DisplayVersion(const char* raw) override;
+
+  ProgressController controller_{*this};
+  std::optional<SystemWorkerHost> host_;
+  WorkerContext context_{};
+  DWORD memoryCard_ = 0;
+  UniqueKernelHandle cancelEvent_;
+  UniqueKernelHandle worker_;
+  bool cancelling_ = false;
+  bool workerBusy_ = false;
+};
+
+// Points the cursor of whatever window of this thread lies under it at the
+// current busy state, without waiting for the next mouse move.
+void RefreshCursor();

@@ -1,0 +1,35 @@
+// The main window: the picture with the instructions over it, the
+// memory-card option, and the start and Exit buttons.
+#pragma once
+
+#include "app/modal_dialog.h"
+#include "app/unique_handle.h"
+
+class InstCabDlg;
+
+class CRavoVupDlg final : public ModalDialog {
+ public:
+  CRavoVupDlg();
+
+ protected:
+  BOOL OnInitDialog() override;
+  // The start button: one revision-up attempt in the progress dialog.
+  void OnOK() override;
+  std::optional<INT_PTR> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PrepareBackground();
+  void ApplyBoldFont();
+  INT_PTR OnCtlColorStatic(HDC dc, HWND control);
+  void EraseWithPicture(HDC dc);
+  bool PaintMinimised();
+
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
+  UniqueFont boldFont_;
+  // The picture at the size the template gives it on this system, shown by
+  // the picture control and used as the brush behind every text.
+  UniqueBitmap background_;
+  UniqueBrush backgroundBrush_;
+  InstCabDlg* attempt_ = nullptr;
+};

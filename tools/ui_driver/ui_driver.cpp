@@ -1,0 +1,178 @@
+// Drives RavoVup's windows from outside, the way a user would, for the demo
+// and the Wine tests. One command per run; exit code 0 on success, 1 when a
+// wait timed out or a window was not found, 2 on bad usage.
+//
+//   ui_driver wait <title> [ms]           a visible top-level window appears
+//   ui_driver wait-gone <title> [ms]      ... and is gone again
+//   ui_driver wait-enabled <title> <id> [ms]
+//   ui_driver click <title> <id>          posts a button click
+//   ui_driver check <title> <id> <0|1>    clicks a check box into that state
+//   ui_driver state <title> <id>          prints "enabled=E checked=C"
+//   ui_driver texts <title>               prints the title and every child's
+//                                         id, class and text (UTF-8)
+//   ui_driver rect <title>                prints WxH+X+Y, for cropping shots
+//   ui_driver windows                     lists visible top-level windows
+//
+// A title ending in '*' matches by prefix. Texts print line feeds as "\n".
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+// Raw UTF-8 bytes to stdout, whatever the console code page.
+void Print(const std::string& text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::wstring TextOf(HWND window) {
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+bool Matches(const std::wstring& title, const std::wstring& pattern) {
+  if (!pattern.empty() && pattern.back() == L'*') return title.rfind(pattern.substr(0, pattern.size() - 1), 0) == 0;
+  return title == pattern;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND Find(const std::wstring& pattern) {
+  for (HWND window : TopLevelWindows())
+    if (Matches(TextOf(window), pattern)) return window;
+  return nullptr;
+}
+
+template <typename Ready>
+bool WaitFor(DWORD milliseconds, Ready ready) {
+  ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (;;) {
+    if (ready()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
+HWND Control(const std::wstring& title, int id) {
+  HWND window = Find(title);
+  return window != nullptr ? GetDlgItem(window, id) : nullptr;
+}
+
+int Fail(const char* what, const std::wstring& title) {
+  std::fprintf(stderr, "ui_driver: %s: %s\n", what, Utf8(title).c_str());
+  return 1;
+}
+
+std::string Escaped(const std::wstring& text) {
+  std::string out;
+  for (char c : Utf8(text)) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+DWORD Milliseconds(int argc, wchar_t** argv, int index) {
+  return argc > index ? static_cast<DWORD>(_wtoi(argv[index])) : 20000;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  std::wstring command = argv[1];
+  std::wstring title = argc > 2 ? argv[2] : L"";
+
+  if (command == L"windows") {
+    for (HWND window : TopLevelWindows())
+      Print(Utf8(ClassOf(window)) + "\t" + Escaped(TextOf(window)) + "\n");
+    return 0;
+  }
+  if (argc < 3) return 2;
+  if (command == L"wait") {
+    return WaitFor(Milliseconds(argc, argv, 3), [&] { return Find(title) != nullptr; }) ? 0 : Fail("no window", title);
+  }
+  if (command == L"wait-gone") {
+    return WaitFor(Milliseconds(argc, argv, 3), [&] { return Find(title) == nullptr; }) ? 0
+                                                                                        : Fail("still there", title);
+  }
+  if (command == L"texts" || command == L"rect") {
+    HWND window = Find(title);
+    if (window == nullptr) return Fail("no window", title);
+    if (command == L"rect") {
+      RECT r{};
+      GetWindowRect(window, &r);
+      char line[96];
+      std::snprintf(line, sizeof line, "%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+      Print(line);
+      return 0;
+    }
+    Print("title\t" + Escaped(TextOf(window)) + "\n");
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      Print(std::to_string(static_cast<short>(GetDlgCtrlID(child))) + "\t" + Utf8(ClassOf(child)) + "\t" +
+            Escaped(TextOf(child)) + "\n");
+    return 0;
+  }
+  if (argc < 4) return 2;
+  int id = _wtoi(argv[3]);
+  if (command == L"wait-enabled") {
+    return WaitFor(Milliseconds(argc, argv, 4),
+                   [&] {
+                     HWND control = Control(title, id);
+                     return control != nullptr && IsWindowEnabled(control);
+                   })
+               ? 0
+               : Fail("control not enabled", title);
+  }
+  HWND control = Control(title, id);
+  if (control == nullptr) return Fail("no such control", title);
+  if (command == L"click") {
+    // Posted: the click may open a modal dialog, which would hold a send.
+    PostMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"state") {
+    char line[64];
+    std::snprintf(line, sizeof line, "enabled=%d checked=%d\n", IsWindowEnabled(control) ? 1 : 0,
+                  static_cast<int>(SendMessageW(control, BM_GETCHECK, 0, 0)));
+    Print(line);
+    return 0;
+  }
+  if (command == L"check" && argc > 4) {
+    LRESULT wanted = _wtoi(argv[4]) ? BST_CHECKED : BST_UNCHECKED;
+    for (int i = 0; i < 3 && SendMessageW(control, BM_GETCHECK, 0, 0) != wanted; ++i)
+      SendMessageW(control, BM_CLICK, 0, 0);
+    return SendMessageW(control, BM_GETCHECK, 0, 0) == wanted ? 0 : Fail("check box did not change", title);
+  }
+  return 2;
+}
