@@ -5,9 +5,9 @@ NATIVE := build/native
 ASAN := build/asan
 TSAN := build/tsan
 
-.PHONY: test native-test asan-test tsan-test bench clean
+.PHONY: test native-test asan-test tsan-test bench clean windows win64 win32 deps run dist wine-test
 
-test: native-test asan-test tsan-test
+test: native-test asan-test tsan-test wine-test
 
 define native_build
 	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
@@ -29,6 +29,46 @@ tsan-test:
 bench:
 	$(call native_build,$(NATIVE),Release,)
 	$(NATIVE)/bench/ravo_bench
+
+# The Windows program, cross-built: one static RavoVup.exe per architecture,
+# with the simulated rapi.dll and the UI driver beside it in the build tree.
+# RAVO_CABINET=/path/real.cab embeds a real package instead of the demo one.
+WIN64 := build/x86_64
+WIN32 := build/i686
+RAVO_CABINET ?=
+
+define windows_build
+	cmake -S . -B $(1) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-$(2).cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DRAVO_CABINET="$(RAVO_CABINET)" >/dev/null
+	cmake --build $(1) -j$(JOBS) --target RavoVup rapi ui_driver -- --no-print-directory
+endef
+
+deps:
+	tools/install_deps.sh
+
+win64:
+	$(call windows_build,$(WIN64),x86_64)
+
+win32:
+	$(call windows_build,$(WIN32),i686)
+
+windows: win64 win32
+
+run: deps
+	$(MAKE) windows
+	tools/run.sh
+
+dist: windows
+	rm -rf dist
+	for arch in x86_64 i686; do \
+	  mkdir -p dist/$$arch/sim && \
+	  cp build/$$arch/app/RavoVup.exe dist/$$arch/ && \
+	  cp build/$$arch/sim/rapi.dll dist/$$arch/sim/ || exit 1; \
+	done
+	@ls -l dist/*/RavoVup.exe dist/*/sim/rapi.dll
+
+wine-test: win64
+	tools/wine_test.sh $(WIN64)
 
 clean:
 	rm -rf build dist

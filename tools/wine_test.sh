@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# `make wine-test`: the Windows program under Wine with the simulated
+# handheld, driven from outside through its windows, in a fresh prefix.
+#   wine_test.sh <build dir>        (runs itself again under xvfb-run)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build="$1"
+work=$root/build/wine-test
+
+if [ -z "${RAVO_WINE_TEST_INNER:-}" ]; then
+  rm -rf "$work"
+  mkdir -p "$work"
+  # Every wait below has its own limit; this one bounds the whole run.
+  RAVO_WINE_TEST_INNER=1 exec timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+source tools/wine_env.sh
+export LC_ALL=C.UTF-8
+export WINEPREFIX=$work/prefix
+wine_prefix_prepare "$WINEPREFIX" "$build/sim/rapi.dll"
+
+drive() { "$RAVO_WINE" "$build/tools/ui_driver/ui_driver.exe" "$@"; }
+package=$build/resources/package.cab
+main="ravo+ for Q58"
+failures=0
+program=
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+expect() {  # expect <description> <command...>
+  local what="$1"
+  shift
+  "$@" || fail "$what"
+}
+start_program() {
+  "$RAVO_WINE" "$build/app/RavoVup.exe" &
+  program=$!
+  drive wait "$main" 60000
+}
+stop_program() {
+  if [ -n "$program" ] && kill -0 "$program" 2>/dev/null; then
+    fail "the program was still running; stopping it"
+    kill "$program" 2>/dev/null || true
+  fi
+  wait "$program" 2>/dev/null || true
+  program=
+}
+# has_line <file> <exact line>: the simulated handheld writes CR-LF lines.
+has_line() { tr -d '\r' <"$1" | grep -qxF -- "$2"; }
+cleanup() {
+  [ -n "$program" ] && kill "$program" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+
+echo "== wine-test: revision-up with the memory card =="
+export RAVO_SIM_DIR=$work/happy
+tools/demo_handheld.sh "$RAVO_SIM_DIR"
+start_program
+expect "memory-card option ticked at start" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=1" ]
+drive click "$main" 1
+if drive wait "データ転送が完了しました" 60000; then
+  expect "completion text" grep -q "モバイル デバイスの画面を確認してください。" <(drive texts "データ転送が完了しました")
+  drive click "データ転送が完了しました" 1
+  expect "a completed revision-up closes the program" drive wait-gone "$main" 20000
+else
+  fail "no completion box"
+fi
+stop_program
+h=$RAVO_SIM_DIR
+expect "card copy equals the package" cmp -s "$package" "$h/Storage Card/Q58ravoInstall.CAB"
+expect "install copy equals the package" cmp -s "$package" "$h/Windows/AppMgr/Install/ravo+ for Q58.CAB"
+expect "card copy read-only" has_line "$h/attributes.txt" '00000001 \Storage Card\Q58ravoInstall.CAB'
+expect "installer started" has_line "$h/processes.log" 'wceload /noaskdest "\Windows\AppMgr\Install\ravo+ for Q58.CAB"'
+expect "launcher entry removed" bash -c '! grep -qF "ZenLaunch\\FileList\\ravo+(GPS)]" "$1"' _ "$h/registry.txt"
+expect "DPI written" has_line "$h/registry.txt" '"DPI"=dword:00000060'
+
+echo "== wine-test: ravo not installed =="
+export RAVO_SIM_DIR=$work/not-installed
+tools/demo_handheld.sh "$RAVO_SIM_DIR" ""
+start_program
+drive click "$main" 1
+if drive wait "バージョンチェック" 30000; then
+  expect "not-installed text" grep -q "ravoがインストールされていません。" <(drive texts "バージョンチェック")
+  drive click "バージョンチェック" 1
+  expect "progress dialog closes" drive wait-gone "デバイスのデータを取得中" 20000
+  expect "main dialog stays, enabled" drive wait-enabled "$main" 1 10000
+  drive click "$main" 2
+  expect "Exit ends the program" drive wait-gone "$main" 20000
+else
+  fail "no version-check box"
+fi
+stop_program
+expect "nothing copied" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
+expect "registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
+
+echo "== wine-test: cancel during the install copy =="
+export RAVO_SIM_DIR=$work/cancel
+tools/demo_handheld.sh "$RAVO_SIM_DIR"
+echo "bytes_per_second=2000000" >"$RAVO_SIM_DIR/sim.ini"
+start_program
+drive check "$main" 1002 0
+drive click "$main" 1
+if drive wait-enabled "デバイスにデータを転送中*" 2 30000; then
+  drive click "デバイスにデータを転送中*" 2
+  expect "cancel closes the progress dialog" drive wait-gone "デバイスにデータを転送中*" 10000
+  expect "main dialog stays, enabled" drive wait-enabled "$main" 1 10000
+  expect "no message box after a cancel" bash -c '! "$@" windows | grep -q "データ転送"' _ "$RAVO_WINE" \
+    "$build/tools/ui_driver/ui_driver.exe"
+  expect "option stays cleared" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=0" ]
+  drive click "$main" 2
+  expect "Exit ends the program" drive wait-gone "$main" 20000
+else
+  fail "Cancel never became available"
+fi
+stop_program
+expect "partial install copy removed" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB" ]
+expect "no card copy with the option cleared" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
+expect "installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
+
+if ((failures)); then
+  echo "wine-test: $failures check(s) failed"
+  exit 1
+fi
+echo "wine-test: all checks passed"
