@@ -67,7 +67,10 @@ dist: windows
 	done
 	@ls -l dist/*/RavoVup.exe dist/*/sim/rapi.dll
 
-wine-test: win64
+wine-test: windows
+	for arch in x86_64 i686; do \
+	  python3 tools/check_exe.py build/$$arch/app/RavoVup.exe --check build/$$arch/resources/package.cab || exit 1; \
+	done
 	tools/wine_test.sh $(WIN64)
 
 clean:
