@@ -121,6 +121,27 @@ expect "partial install copy removed" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Insta
 expect "no card copy with the option cleared" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
 expect "installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
 
+echo "== wine-test: Escape while the connection does not come =="
+export RAVO_SIM_DIR=$work/escape
+tools/demo_handheld.sh "$RAVO_SIM_DIR"
+echo "start=never" >"$RAVO_SIM_DIR/sim.ini"
+start_program
+drive click "$main" 1
+if drive wait "デバイスのデータを取得中" 30000; then
+  sleep 1  # the worker is now inside the 5 s connect wait; Cancel is disabled
+  drive command "デバイスのデータを取得中" 2
+  expect "Escape closes the progress dialog" drive wait-gone "デバイスのデータを取得中" 15000
+  expect "main dialog stays, enabled" drive wait-enabled "$main" 1 10000
+  expect "no connection box after a cancel" bash -c '! "$@" windows | grep -q "デバイス接続"' _ "$RAVO_WINE" \
+    "$build/tools/ui_driver/ui_driver.exe"
+  drive click "$main" 2
+  expect "Exit ends the program" drive wait-gone "$main" 20000
+else
+  fail "no progress dialog"
+fi
+stop_program
+expect "registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
+
 if ((failures)); then
   echo "wine-test: $failures check(s) failed"
   exit 1

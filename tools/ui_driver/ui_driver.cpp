@@ -7,6 +7,9 @@
 //   ui_driver wait-enabled <title> <id> [ms]
 //   ui_driver click <title> <id>          posts a button click
 //   ui_driver check <title> <id> <0|1>    clicks a check box into that state
+//   ui_driver command <title> <id>        posts WM_COMMAND as the dialog
+//                                         manager does for Enter (1) and
+//                                         Escape (2), even for a disabled button
 //   ui_driver state <title> <id>          prints "enabled=E checked=C"
 //   ui_driver texts <title>               prints the title and every child's
 //                                         id, class and text (UTF-8)
@@ -153,6 +156,12 @@ int wmain(int argc, wchar_t** argv) {
                    })
                ? 0
                : Fail("control not enabled", title);
+  }
+  if (command == L"command") {
+    HWND window = Find(title);
+    if (window == nullptr) return Fail("no window", title);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    return 0;
   }
   HWND control = Control(title, id);
   if (control == nullptr) return Fail("no such control", title);
