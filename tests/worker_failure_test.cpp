@@ -165,7 +165,9 @@ TEST_F(Failure, CancelDuringAnyNotification) {
     InstallWorker(WorkerContext{sink.window(), cancel, 1}, host);
     EXPECT_TRUE(sink.Errors().empty()) << at;
     for (const char* path : {kCardCopy, kInstallCopy})
-      if (fresh.Exists(path)) EXPECT_EQ(fresh.Read(path), host.package) << at << path;
+      if (fresh.Exists(path)) {
+        EXPECT_EQ(fresh.Read(path), host.package) << at << path;
+      }
     ExpectLinkReleased();
     sim::Detach();
     WaitForEvent(cancel, 0);  // a signal the run never looked at is not carried over

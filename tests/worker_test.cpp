@@ -158,7 +158,7 @@ TEST_F(Gate, VersionFileShapes) {
     std::string bytes;
     Strings expected;
   };
-  const std::string full(300, 'V');
+  const std::string full(300, 'x');
   const Case cases[] = {
       // The version line is the last line and has no line feed: the raw text is compared and shown.
       {"ravo+ for Q58\r\nVersion 1.1.1.0", {"stage 0", "error 8 [ravo+ for Q58\r\nVersion 1.1.1.0]"}},

@@ -49,7 +49,9 @@ class WorkerFixture : public ::testing::Test {
   // Every file the run may have written is either absent or whole.
   void ExpectNoPartialFile() const {
     for (const char* path : {kCardCopy, kInstallCopy})
-      if (device.Exists(path)) EXPECT_TRUE(HoldsPackage(path)) << path;
+      if (device.Exists(path)) {
+        EXPECT_TRUE(HoldsPackage(path)) << path;
+      }
   }
   void ExpectLinkReleased() const {
     EXPECT_LE(sim::CountCalls(sim::Op::CeRapiUninit), 1u);
