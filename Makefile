@@ -5,9 +5,9 @@ NATIVE := build/native
 ASAN := build/asan
 TSAN := build/tsan
 
-.PHONY: test native-test asan-test tsan-test bench clean windows win64 win32 deps run dist wine-test
+.PHONY: test native-test asan-test tsan-test fuzz-test fuzz stress bench clean windows win64 win32 deps run dist wine-test
 
-test: native-test asan-test tsan-test wine-test
+test: native-test asan-test tsan-test fuzz-test wine-test
 
 define native_build
 	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
@@ -24,7 +24,28 @@ asan-test:
 
 tsan-test:
 	$(call native_build,$(TSAN),Debug,-DRAVO_SANITIZE=thread)
-	cd $(TSAN) && ctest --output-on-failure -j$(JOBS) -L threads
+	cd $(TSAN) && RAVO_STORM_ATTEMPTS=300 ctest --output-on-failure -j$(JOBS) -L threads
+
+# The version-file fuzzer (clang's libFuzzer with AddressSanitizer):
+# a bounded run in `make test`, an open-ended one in `make fuzz`.
+FUZZ := build/fuzz
+FUZZ_RUNS ?= 200000
+fuzz-build:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAVO_FUZZ=ON \
+	  -DRAVO_SANITIZE=address >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS) --target version_fuzz
+
+fuzz-test: fuzz-build
+	$(FUZZ)/tests/version_fuzz -runs=$(FUZZ_RUNS) -max_len=600 -seed=1
+
+fuzz: fuzz-build
+	mkdir -p $(FUZZ)/corpus
+	$(FUZZ)/tests/version_fuzz -max_len=600 -max_total_time=$${FUZZ_SECONDS:-600} $(FUZZ)/corpus
+
+# Ten thousand cancelled attempts on real threads under ThreadSanitizer.
+stress:
+	$(call native_build,$(TSAN),Debug,-DRAVO_SANITIZE=thread)
+	RAVO_STORM_ATTEMPTS=10000 $(TSAN)/tests/cancel_storm_test
 
 bench:
 	$(call native_build,$(NATIVE),Release,)

@@ -2,7 +2,6 @@
 
 #include "device/event.h"
 #include "progress/notifications.h"
-#include "worker/device_paths.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
 
@@ -16,24 +15,6 @@ LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM
 
 namespace {
 
-// False when the version file cannot be opened. A file that opens but cannot
-// be read yields the empty text.
-bool ReadVersion(RapiClass& rapi, VersionText& version) {
-  HANDLE file = rapi.CeCreateFile(device_path::kVersionFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD read = 0;
-  if (rapi.CeReadFile(file, version.text, kVersionReadSize, &read, nullptr)) {
-    if (read > kVersionReadSize) read = kVersionReadSize;  // never trust a count beyond the buffer
-    version.text[read] = '\0';
-    TakeSecondLine(version, read);
-  } else {
-    version.text[0] = '\0';
-  }
-  rapi.CeCloseHandle(file);
-  return true;
-}
-
 LPARAM AsParam(const VersionText& version) { return reinterpret_cast<LPARAM>(version.text); }
 
 // Everything after connecting; returning ends the run.
@@ -41,7 +22,7 @@ void RunConnected(RapiClass& rapi, const WorkerContext& context, WorkerHost& hos
   if (CancelRequested(context)) return;
 
   VersionText version;
-  if (!ReadVersion(rapi, version)) {
+  if (!ReadVersionFile(rapi, version)) {
     Notify(context, WM_INSTALL_ERROR, kErrorNotInstalled);
     return;
   }

@@ -5,6 +5,11 @@
 #include "device/rapi_class.h"
 #include "worker/worker_context.h"
 
+struct VersionText;
+// Reads the installed version from the handheld. False when the version file
+// cannot be opened; a file that opens but cannot be read yields the empty text.
+bool ReadVersionFile(RapiClass& rapi, VersionText& version);
+
 // Removes the launcher's entry and records the screen's pixel density.
 // Silent: no outcome ends the run.
 void AdjustRegistry(RapiClass& rapi);
