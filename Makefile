@@ -20,7 +20,7 @@ native-test:
 
 asan-test:
 	$(call native_build,$(ASAN),Debug,-DRAVO_SANITIZE=address)
-	cd $(ASAN) && ctest --output-on-failure -j$(JOBS)
+	cd $(ASAN) && RAVO_STORM_ATTEMPTS=500 ctest --output-on-failure -j$(JOBS)
 
 tsan-test:
 	$(call native_build,$(TSAN),Debug,-DRAVO_SANITIZE=thread)
