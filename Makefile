@@ -48,8 +48,9 @@ stress:
 	RAVO_STORM_ATTEMPTS=10000 $(TSAN)/tests/cancel_storm_test
 
 bench:
-	$(call native_build,$(NATIVE),Release,)
-	$(NATIVE)/bench/ravo_bench
+	command -v gnuplot >/dev/null || apt-get install -y -qq gnuplot-nox >/dev/null || true
+	$(call native_build,build/release,Release,)
+	build/release/bench/ravo_bench $(CURDIR)/docs/progress-plot.png
 
 # The Windows program, cross-built: one static RavoVup.exe per architecture,
 # with the simulated rapi.dll and the UI driver beside it in the build tree.

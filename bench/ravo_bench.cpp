@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/link_figures.h"
 #include "device/event.h"
 #include "sim/sim.h"
 #include "tests/support/device_folder.h"
@@ -44,11 +45,23 @@ double PlainLoop(const std::filesystem::path& file, const std::vector<BYTE>& pac
   return Seconds(Clock::now() - start);
 }
 
-double WorkerPass(TestHost& host, RecordingSink& sink, HANDLE cancel) {
+struct PassTimes {
+  double whole;  // connect to release
+  double copy;   // from the copy's first progress notification to its last
+};
+
+PassTimes WorkerPass(TestHost& host, RecordingSink& sink, HANDLE cancel) {
   sink.log.clear();
+  Clock::time_point copyStart, copyEnd;
+  int zeros = 0;
+  // The second 0 % comes once the target is open: from there on only chunks are written.
+  sink.onNotify = [&](std::size_t i) {
+    if (sink.log[i] == "progress 0 0" && ++zeros == 2) copyStart = Clock::now();
+    if (sink.log[i] == "progress 100 1") copyEnd = Clock::now();
+  };
   auto start = Clock::now();
   InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
-  return Seconds(Clock::now() - start);
+  return {Seconds(Clock::now() - start), Seconds(copyEnd - copyStart)};
 }
 
 double Median(std::vector<double> v) {
@@ -58,7 +71,7 @@ double Median(std::vector<double> v) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   DeviceFolder device;
   device.MakeTypical();
   sim::Config config;
@@ -72,22 +85,28 @@ int main() {
   HANDLE cancel = CreateAutoResetEvent();
   const auto plainFile = device.root() / "plain.bin";
 
-  std::vector<double> worker, plain;
+  std::vector<double> worker, copy, plain;
   long peakBeyond = 0;
   WorkerPass(host, sink, cancel);  // warm the page cache and the folders
   for (int round = 0; round < kRounds; ++round) {
     plain.push_back(PlainLoop(plainFile, host.package));
     long before = StatusKb("VmRSS:");
     ResetPeak();
-    worker.push_back(WorkerPass(host, sink, cancel));
+    PassTimes times = WorkerPass(host, sink, cancel);
+    worker.push_back(times.whole);
+    copy.push_back(times.copy);
     peakBeyond = std::max(peakBeyond, StatusKb("VmHWM:") - before);
   }
   const bool identical = device.Read("\\Windows\\AppMgr\\Install\\ravo+ for Q58.CAB") == host.package;
 
   std::printf("transfer.package_bytes: %zu\n", kPackageSize);
-  std::printf("transfer.worker_seconds: %.4f (median of %d)\n", Median(worker), kRounds);
+  std::printf("transfer.run_seconds: %.4f (connect to release, median of %d)\n", Median(worker), kRounds);
+  std::printf("transfer.copy_seconds: %.4f (chunk writes, target open to end of copy, median of %d)\n", Median(copy),
+              kRounds);
   std::printf("transfer.plain_seconds: %.4f (median of %d)\n", Median(plain), kRounds);
-  std::printf("transfer.overhead_ratio: %.3f (aim: <= 1.05)\n", Median(worker) / Median(plain));
+  // The whole run, file creation included, as the plain loop includes its fopen.
+  std::printf("transfer.overhead_ratio: %.3f (whole run against the plain loop; aim: <= 1.05)\n",
+              Median(worker) / Median(plain));
   std::printf("transfer.notifications: %zu (aim: 176 progress + 3 stages)\n", sink.log.size());
   std::printf("transfer.peak_memory_beyond_package_kb: %ld (aim: no copy of the package, < %zu)\n", peakBeyond,
               kPackageSize / 1024);
@@ -95,5 +114,8 @@ int main() {
 
   CloseEvent(cancel);
   sim::Detach();
+
+  const auto plot = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::absolute("progress-plot.png");
+  PrintLinkFigures(host.package, plot);
   return identical ? 0 : 1;
 }

@@ -78,7 +78,10 @@ std::vector<std::string> DeviceFolder::Files() const {
     fs::path relative = fs::relative(entry.path(), root_);
     if (relative.parent_path().empty() && kRecords.count(relative.string())) continue;
     std::string device;
-    for (const auto& part : relative) device += "\\" + part.string();
+    for (const auto& part : relative) {
+      device += '\\';
+      device += part.string();
+    }
     files.push_back(device);
   }
   std::sort(files.begin(), files.end());

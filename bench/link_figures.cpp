@@ -1,0 +1,162 @@
+#include "bench/link_figures.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "device/event.h"
+#include "progress/progress_controller.h"
+#include "sim/sim.h"
+#include "tests/support/device_folder.h"
+#include "tests/support/ui_channel.h"
+#include "worker/install_worker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double kBytesPerSecond = 1000000;
+constexpr unsigned kLatencyMs = 5;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Every write's source must lie inside the package: a write from anywhere
+// else means the worker copied it first.
+const BYTE* gPackageBegin = nullptr;
+const BYTE* gPackageEnd = nullptr;
+unsigned gCopies = 0;
+devapi::CeWriteFile gSimWrite = nullptr;
+
+BOOL WINAPI CheckedWrite(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+  auto* source = static_cast<const BYTE*>(buffer);
+  if (source < gPackageBegin || source + size > gPackageEnd) ++gCopies;
+  return gSimWrite(file, buffer, size, written, overlapped);
+}
+
+class CheckingHost final : public WorkerHost {
+ public:
+  explicit CheckingHost(const std::vector<BYTE>& package) : package_(package) {}
+  std::unique_ptr<Library> LoadRemoteApi() override {
+    struct Checked final : Library {
+      void* Find(const char* name) const override {
+        if (std::string_view(name) == "CeWriteFile") return reinterpret_cast<void*>(&CheckedWrite);
+        return sim::Entry(name);
+      }
+    };
+    gSimWrite = reinterpret_cast<devapi::CeWriteFile>(sim::Entry("CeWriteFile"));
+    return std::make_unique<Checked>();
+  }
+  void ShowBusy(bool) override {}
+  std::optional<Package> FindPackage() override {
+    return Package{package_.data(), static_cast<DWORD>(package_.size())};
+  }
+
+ private:
+  const std::vector<BYTE>& package_;
+};
+
+// The dialog on this thread, the worker on its own, as in the program.
+class QuietView final : public ProgressView {
+ public:
+  void SetStatus(const std::string&) override {}
+  void SetTitle(const std::string&) override {}
+  void SetBar(int) override {}
+  void EnableCancel(bool) override {}
+  int ShowBox(const std::string&, const std::string&, UINT) override { return IDOK; }
+  void End(int) override {}
+  std::string DisplayVersion(const char* raw) override { return raw; }
+};
+
+struct Run {
+  double seconds = 0;
+  double cancelToEnd = 0;  // seconds; 0 when not cancelled
+  std::vector<std::pair<double, int>> progress;
+};
+
+// A run on the link; cancelled once the bar reaches `cancelAt` percent of
+// the install copy (never when above 100).
+Run RunOnLink(CheckingHost& host, HANDLE cancel, bool card, int cancelAt) {
+  UiChannel ui;
+  QuietView view;
+  ProgressController controller(view);
+  Run run;
+  const auto start = Clock::now();
+  int stage = 0;
+  bool cancelNow = false;
+  auto handle = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INSTALL_STAGE) stage = static_cast<int>(wParam);
+    if (message == WM_INSTALL_PROGRESS) {
+      run.progress.emplace_back(Seconds(Clock::now() - start), static_cast<int>(wParam) + (stage == 2 && card ? 100 : 0));
+      if (stage == 2 && static_cast<int>(wParam) >= cancelAt) cancelNow = true;
+    }
+    return controller.Handle(message, wParam, lParam);
+  };
+  std::thread worker([&] {
+    InstallWorker(WorkerContext{ui.window(), cancel, card ? 1u : 0u}, host);
+    ui.WorkerEnded();
+  });
+  while (!ui.ended() && !cancelNow) ui.ServeOne(handle, std::chrono::milliseconds(1));
+  if (cancelNow) {
+    const auto pressed = Clock::now();
+    controller.BeginCancel();
+    SignalEvent(cancel);
+    ui.WaitForEnd(handle);
+    run.cancelToEnd = Seconds(Clock::now() - pressed);
+  }
+  ui.WaitForEnd(handle);
+  worker.join();
+  WaitForEvent(cancel, 0);
+  run.seconds = Seconds(Clock::now() - start);
+  return run;
+}
+
+void Plot(const Run& run, const std::filesystem::path& plotFile) {
+  const auto data = plotFile.parent_path() / "progress.dat";
+  {
+    std::ofstream out(data);
+    for (auto [t, percent] : run.progress) out << t << ' ' << percent << '\n';
+  }
+  const std::string script =
+      "set terminal png size 800,400; set output '" + plotFile.string() +
+      "'; set xlabel 'seconds'; set ylabel 'progress (card copy 0-100, install copy 100-200)';"
+      " set key off; set grid; plot '" + data.string() + "' with steps lw 2";
+  const std::string command = "gnuplot -e \"" + script + "\" 2>/dev/null";
+  std::printf("link.progress_plot: %s\n", std::system(command.c_str()) == 0 ? plotFile.c_str() : "n/a (no gnuplot)");
+}
+
+}  // namespace
+
+void PrintLinkFigures(const std::vector<BYTE>& package, const std::filesystem::path& plotFile) {
+  DeviceFolder device;
+  device.MakeTypical();
+  sim::Config config;
+  config.root = device.root();
+  config.writeCallLog = false;
+  config.link = {kBytesPerSecond, kLatencyMs};
+  sim::Attach(config);
+  gPackageBegin = package.data();
+  gPackageEnd = package.data() + package.size();
+  CheckingHost host(package);
+  HANDLE cancel = CreateAutoResetEvent();
+
+  const Run whole = RunOnLink(host, cancel, true, 1000);
+  const double calls = static_cast<double>(sim::Calls().size());
+  const double bound = 2.0 * package.size() / kBytesPerSecond + calls * kLatencyMs / 1000.0;
+  std::printf("link.run_seconds: %.2f (1 MB/s, %u ms a call, both copies)\n", whole.seconds, kLatencyMs);
+  std::printf("link.bound_seconds: %.2f (bytes x 2 / rate + %.0f calls x latency)\n", bound, calls);
+  std::printf("link.run_vs_bound: %.3f (aim: <= 1.02)\n", whole.seconds / bound);
+  std::printf("package.copies: %u (aim: 0)\n", gCopies);
+  Plot(whole, plotFile);
+
+  const double chunk = 65535 / kBytesPerSecond + kLatencyMs / 1000.0;
+  double worst = 0;
+  for (int at : {5, 35, 65, 95}) worst = std::max(worst, RunOnLink(host, cancel, false, at).cancelToEnd);
+  std::printf("cancel.latency_ms: %.1f (worst of 4; aim: <= one chunk + 50 ms = %.1f)\n", worst * 1000,
+              (chunk + 0.05) * 1000);
+  std::printf("cancel.latency_chunks: %.2f (aim: <= %.2f)\n", worst / chunk, (chunk + 0.05) / chunk);
+
+  CloseEvent(cancel);
+  sim::Detach();
+}
