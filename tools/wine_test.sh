@@ -180,6 +180,7 @@ nothing_installed() {  # nothing_installed <name>: no file from this run is left
 box_scenario refused "Version 1.1.1.0" 'start=refuse\n' 1 "デバイス接続" "モバイルデバイスの初期化に失敗しました。" 1
 nothing_installed refused
 box_scenario start-failed "Version 1.1.1.0" 'start=fail\n' 1 "デバイス接続" "モバイルデバイスの接続に失敗しました。" 1
+box_scenario no-start "Version 1.1.1.0" 'start=never\n' 1 "デバイス接続" "モバイルデバイスと接続されていません。" 1
 box_scenario too-old "Version 1.0.9.9" '' 0 "バージョンチェック" \
   'インストールされているバージョンは[Version 1.0.9.9]です。\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。' 1
 nothing_installed too-old
@@ -196,6 +197,25 @@ box_scenario write-fails "Version 1.1.1.0" 'fail.CeWriteFile=223\n' 1 "データ
   "データ転送中にエラーが発生しました。" 1
 expect "write-fails: card copy complete" cmp -s "$package" "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB"
 expect "write-fails: no partial install copy" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB" ]
+
+echo "== wine-test: cancel during the card copy =="
+export RAVO_SIM_DIR=$work/cancel-card
+tools/demo_handheld.sh "$RAVO_SIM_DIR"
+echo "bytes_per_second=2000000" >"$RAVO_SIM_DIR/sim.ini"
+start_program
+drive click "$main" 1
+if drive wait-enabled "デバイスにデータを転送中*" 2 30000; then
+  drive click "デバイスにデータを転送中*" 2
+  expect "cancel-card: progress dialog closes" drive wait-gone "デバイスにデータを転送中*" 10000
+  expect "cancel-card: main dialog back, enabled" drive wait-enabled "$main" 1 10000
+  expect "cancel-card: option still ticked" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=1" ]
+  drive click "$main" 2
+  expect "cancel-card: Exit ends the program" drive wait-gone "$main" 20000
+else
+  fail "cancel-card: Cancel never became available"
+fi
+stop_program
+nothing_installed cancel-card
 
 echo "== wine-test: newer version answered Yes, option cleared =="
 export RAVO_SIM_DIR=$work/newer-yes
