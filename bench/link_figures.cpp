@@ -113,7 +113,7 @@ Run RunOnLink(CheckingHost& host, HANDLE cancel, bool card, int cancelAt) {
 }
 
 void Plot(const Run& run, const std::filesystem::path& plotFile) {
-  const auto data = plotFile.parent_path() / "progress.dat";
+  const auto data = std::filesystem::temp_directory_path() / "ravo-progress.dat";
   {
     std::ofstream out(data);
     for (auto [t, percent] : run.progress) out << t << ' ' << percent << '\n';
