@@ -48,9 +48,11 @@ stress:
 	RAVO_STORM_ATTEMPTS=10000 $(TSAN)/tests/cancel_storm_test
 
 bench:
-	command -v gnuplot >/dev/null || apt-get install -y -qq gnuplot-nox >/dev/null || true
+	command -v gnuplot >/dev/null || { apt-get update -qq && apt-get install -y -qq gnuplot-nox >/dev/null; } || true
 	$(call native_build,build/release,Release,)
 	build/release/bench/ravo_bench $(CURDIR)/docs/progress-plot.png
+	-$(MAKE) --no-print-directory win64 >/dev/null 2>&1
+	bench/wine_startup.sh $(WIN64)
 
 # The Windows program, cross-built: one static RavoVup.exe per architecture,
 # with the simulated rapi.dll and the UI driver beside it in the build tree.
