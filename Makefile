@@ -95,7 +95,10 @@ wine-test: windows
 	for arch in x86_64 i686; do \
 	  python3 tools/check_exe.py build/$$arch/app/RavoVup.exe --check build/$$arch/resources/package.cab || exit 1; \
 	done
-	tools/wine_test.sh $(WIN64)
+	tools/wine_test.sh $(WIN32) >build/wine-test-i686.log 2>&1 & i686=$$!; \
+	sleep 5; tools/wine_test.sh $(WIN64); x86_64=$$?; \
+	wait $$i686; i686=$$?; cat build/wine-test-i686.log; \
+	test $$x86_64 = 0 -a $$i686 = 0
 
 clean:
 	rm -rf build dist

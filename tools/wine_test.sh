@@ -1,39 +1,78 @@
 #!/usr/bin/env bash
 # `make wine-test`: the Windows program under Wine with the simulated
 # handheld, driven from outside through its windows, in a fresh prefix.
-#   wine_test.sh <build dir>        (runs itself again under xvfb-run)
+#   wine_test.sh <build dir>        x86_64 or i686; runs itself again under xvfb-run
+# The 64-bit UI driver drives either program. Every driver step goes to
+# build/wine-test/<arch>/transcript.txt, in order; a failed check also leaves
+# a screenshot beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build="$1"
-work=$root/build/wine-test
+build="$(cd "$1" && pwd)"
+arch=$(basename "$build")
+work=$root/build/wine-test/$arch
+driver=$root/build/x86_64/tools/ui_driver/ui_driver.exe
 
 if [ -z "${RAVO_WINE_TEST_INNER:-}" ]; then
+  source tools/wine_env.sh
+  if [ "$arch" = i686 ] && [ "$RAVO_WINE_32BIT" = 0 ]; then
+    echo "wine-test $arch: SKIP: this machine cannot run 32-bit programs" \
+      "($(/usr/lib/wine/wine --version 2>&1 | head -1))"
+    exit 0
+  fi
   rm -rf "$work"
   mkdir -p "$work"
   # Every wait below has its own limit; this one bounds the whole run.
-  RAVO_WINE_TEST_INNER=1 exec timeout 480 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  RAVO_WINE_TEST_INNER=1 exec timeout 540 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 source tools/wine_env.sh
 export LC_ALL=C.UTF-8
 export WINEPREFIX=$work/prefix
-wine_prefix_prepare "$WINEPREFIX" "$build/sim/rapi.dll"
+if [ "$arch" = i686 ]; then
+  wine_prefix_prepare "$WINEPREFIX" "$root/build/x86_64/sim/rapi.dll" "$build/sim/rapi.dll"
+  system_dll="$WINEPREFIX/drive_c/windows/syswow64/rapi.dll"
+else
+  wine_prefix_prepare "$WINEPREFIX" "$build/sim/rapi.dll"
+  system_dll="$WINEPREFIX/drive_c/windows/system32/rapi.dll"
+fi
+transcript=$work/transcript.txt
+export RAVO_TRANSCRIPT="Z:$transcript"
 
-drive() { "$RAVO_WINE" "$build/tools/ui_driver/ui_driver.exe" "$@"; }
+drive() { "$RAVO_WINE" "$driver" "$@"; }
 package=$build/resources/package.cab
 main="ravo+ for Q58"
 failures=0
 program=
+timings=()
 
 fail() {
-  echo "FAIL: $*"
   failures=$((failures + 1))
+  echo "FAIL ($arch): $*"
+  echo "FAIL: $*" >>"$transcript"
+  import -window root "$work/failure-$failures.png" 2>/dev/null || true
 }
 expect() {  # expect <description> <command...>
   local what="$1"
   shift
   "$@" || fail "$what"
+}
+scenario_name=
+scenario_start=0
+scenario() {  # scenario <name>: a fresh handheld folder of that name
+  scenario_end
+  scenario_name=$1
+  scenario_start=$(date +%s%N)
+  echo "== wine-test ($arch): $1 =="
+  echo "== $1" >>"$transcript"
+  export RAVO_SIM_DIR=$work/$1
+  tools/demo_handheld.sh "$RAVO_SIM_DIR" "${2-Version 1.1.1.0}"
+}
+scenario_end() {
+  [ -n "$scenario_name" ] || return 0
+  wineserver -w
+  timings+=("$(printf '%-16s %5.1f s' "$scenario_name" "$((($(date +%s%N) - scenario_start) / 1000000))e-3")")
+  scenario_name=
 }
 start_program() {
   "$RAVO_WINE" "$build/app/RavoVup.exe" &
@@ -50,37 +89,75 @@ stop_program() {
 }
 # has_line <file> <exact line>: the simulated handheld writes CR-LF lines.
 has_line() { tr -d '\r' <"$1" | grep -qxF -- "$2"; }
+option_is() { [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=$1" ]; }
+no_box() { ! drive windows | grep -qE "データ転送|デバイス接続|バージョンチェック"; }
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
 
-echo "== wine-test: revision-up with the memory card =="
-export RAVO_SIM_DIR=$work/happy
-tools/demo_handheld.sh "$RAVO_SIM_DIR"
-start_program
-expect "memory-card option ticked at start" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=1" ]
-drive click "$main" 1
-if drive wait "データ転送が完了しました" 60000; then
-  expect "completion text" grep -q "モバイル デバイスの画面を確認してください。" <(drive texts "データ転送が完了しました")
-  drive click "データ転送が完了しました" 1
-  expect "a completed revision-up closes the program" drive wait-gone "$main" 20000
-else
-  fail "no completion box"
-fi
-stop_program
-h=$RAVO_SIM_DIR
-expect "card copy equals the package" cmp -s "$package" "$h/Storage Card/Q58ravoInstall.CAB"
-expect "install copy equals the package" cmp -s "$package" "$h/Windows/AppMgr/Install/ravo+ for Q58.CAB"
-expect "card copy read-only" has_line "$h/attributes.txt" '00000001 \Storage Card\Q58ravoInstall.CAB'
-expect "installer started" has_line "$h/processes.log" 'wceload /noaskdest "\Windows\AppMgr\Install\ravo+ for Q58.CAB"'
-expect "launcher entry removed" bash -c '! grep -qF "ZenLaunch\\FileList\\ravo+(GPS)]" "$1"' _ "$h/registry.txt"
-expect "DPI written" has_line "$h/registry.txt" '"DPI"=dword:00000060'
+card_copy() { echo "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB"; }
+install_copy() { echo "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB"; }
+# A link slow enough for the driver to see every stage and many percentages.
+link='bytes_per_second=20000000\nlatency_ms=2\n'
+# start_under <output file> <driver command...>: the driver command runs in
+# the background, already watching when the start button is pressed; its exit
+# code is returned and run_ms holds the time from the press to its end.
+start_under() {
+  local output=$1 watcher started
+  shift
+  drive "$@" >"$output" &
+  watcher=$!
+  # Both commands print at once when they begin watching.
+  for _ in $(seq 500); do [ -s "$output" ] || ! kill -0 "$watcher" 2>/dev/null && break; sleep 0.02; done
+  drive click "$main" 1
+  started=$(date +%s%N)
+  wait "$watcher" || return
+  run_ms=$((($(date +%s%N) - started) / 1000000))
+}
+# complete_run <option 0|1>: from the start button to the program's end.
+complete_run() {
+  drive check "$main" 1002 "$1"
+  if start_under "$work/$scenario_name.watch" watch "データ転送が完了しました" 60000; then
+    expect "$scenario_name: progress as expected" \
+      tools/check_progress.py "$work/$scenario_name.watch" "$([ "$1" = 1 ] && echo --card || echo --no-card)"
+    expect "$scenario_name: completion text" grep -q "モバイル デバイスの画面を確認してください。" \
+      <(drive texts "データ転送が完了しました")
+    drive click "データ転送が完了しました" 1
+    expect "$scenario_name: a completed revision-up closes the program" drive wait-gone "$main" 20000
+  else
+    fail "$scenario_name: no completion box"
+  fi
+  stop_program
+  expect "$scenario_name: install copy equals the package" cmp -s "$package" "$(install_copy)"
+  expect "$scenario_name: installer started" \
+    has_line "$RAVO_SIM_DIR/processes.log" 'wceload /noaskdest "\Windows\AppMgr\Install\ravo+ for Q58.CAB"'
+  if [ "$1" = 1 ]; then
+    expect "$scenario_name: card copy equals the package" cmp -s "$package" "$(card_copy)"
+    expect "$scenario_name: card copy read-only" \
+      has_line "$RAVO_SIM_DIR/attributes.txt" '00000001 \Storage Card\Q58ravoInstall.CAB'
+  fi
+}
 
-echo "== wine-test: ravo not installed =="
-export RAVO_SIM_DIR=$work/not-installed
-tools/demo_handheld.sh "$RAVO_SIM_DIR" ""
+# A read-only card copy, from an earlier run, with other content: replaced.
+scenario happy-card
+printf "$link" >"$RAVO_SIM_DIR/sim.ini"
+head -c 4096 /dev/urandom >"$(card_copy)"
+printf '00000001 \\Storage Card\\Q58ravoInstall.CAB\r\n' >"$RAVO_SIM_DIR/attributes.txt"
+start_program
+expect "memory-card option ticked at start" option_is 1
+complete_run 1
+expect "launcher entry removed" bash -c '! grep -qF "ZenLaunch\\FileList\\ravo+(GPS)]" "$1"' _ "$RAVO_SIM_DIR/registry.txt"
+expect "DPI written" has_line "$RAVO_SIM_DIR/registry.txt" '"DPI"=dword:00000060'
+
+scenario happy-no-card
+printf "$link" >"$RAVO_SIM_DIR/sim.ini"
+start_program
+complete_run 0
+expect "no card copy with the option cleared" [ ! -e "$(card_copy)" ]
+
+scenario not-installed ""
 start_program
 drive click "$main" 1
 if drive wait "バージョンチェック" 30000; then
@@ -94,36 +171,37 @@ else
   fail "no version-check box"
 fi
 stop_program
-expect "nothing copied" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
+expect "nothing copied" [ ! -e "$(card_copy)" ]
 expect "registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
 
-echo "== wine-test: cancel during the install copy =="
-export RAVO_SIM_DIR=$work/cancel
-tools/demo_handheld.sh "$RAVO_SIM_DIR"
-echo "bytes_per_second=2000000" >"$RAVO_SIM_DIR/sim.ini"
-start_program
-drive check "$main" 1002 0
-drive click "$main" 1
-if drive wait-enabled "デバイスにデータを転送中*" 2 30000; then
-  drive click "デバイスにデータを転送中*" 2
-  expect "cancel closes the progress dialog" drive wait-gone "デバイスにデータを転送中*" 10000
-  expect "main dialog stays, enabled" drive wait-enabled "$main" 1 10000
-  expect "no message box after a cancel" bash -c '! "$@" windows | grep -q "データ転送"' _ "$RAVO_WINE" \
-    "$build/tools/ui_driver/ui_driver.exe"
-  expect "option stays cleared" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=0" ]
-  drive click "$main" 2
-  expect "Exit ends the program" drive wait-gone "$main" 20000
-else
-  fail "Cancel never became available"
-fi
-stop_program
-expect "partial install copy removed" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB" ]
-expect "no card copy with the option cleared" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
-expect "installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
+# cancel_copy <name> <option> <status of the copy to cancel>
+cancel_copy() {
+  scenario "$1"
+  echo "bytes_per_second=4000000" >"$RAVO_SIM_DIR/sim.ini"
+  start_program
+  drive check "$main" 1002 "$2"
+  drive click "$main" 1
+  if drive wait-bar "デバイスにデータを転送中*" 10 30000 && grep -qF "$3" <(drive texts "デバイス*"); then
+    drive click "デバイスにデータを転送中*" 2
+    expect "$1: cancel closes the progress dialog" drive wait-gone "デバイス*" 10000
+    expect "$1: main dialog stays, enabled" drive wait-enabled "$main" 1 10000
+    expect "$1: no message box after a cancel" no_box
+    expect "$1: option as the user left it" option_is "$2"
+    drive click "$main" 2
+    expect "$1: Exit ends the program" drive wait-gone "$main" 20000
+  else
+    fail "$1: Cancel never became available during: $3"
+  fi
+  stop_program
+  expect "$1: no partial install copy" [ ! -e "$(install_copy)" ]
+  expect "$1: installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
+}
+cancel_copy cancel-install 0 "アプリケーションをインストールしています..."
+expect "cancel-install: no card copy with the option cleared" [ ! -e "$(card_copy)" ]
+cancel_copy cancel-card 1 "インストーラファイルを転送しています..."
+expect "cancel-card: no partial card copy" [ ! -e "$(card_copy)" ]
 
-echo "== wine-test: Escape while the connection does not come =="
-export RAVO_SIM_DIR=$work/escape
-tools/demo_handheld.sh "$RAVO_SIM_DIR"
+scenario escape-connect
 echo "start=never" >"$RAVO_SIM_DIR/sim.ini"
 start_program
 drive click "$main" 1
@@ -132,8 +210,7 @@ if drive wait "デバイスのデータを取得中" 30000; then
   drive command "デバイスのデータを取得中" 2
   expect "Escape closes the progress dialog" drive wait-gone "デバイスのデータを取得中" 15000
   expect "main dialog stays, enabled" drive wait-enabled "$main" 1 10000
-  expect "no connection box after a cancel" bash -c '! "$@" windows | grep -q "デバイス接続"' _ "$RAVO_WINE" \
-    "$build/tools/ui_driver/ui_driver.exe"
+  expect "no connection box after a cancel" no_box
   drive click "$main" 2
   expect "Exit ends the program" drive wait-gone "$main" 20000
 else
@@ -144,14 +221,15 @@ expect "registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM
 
 # box_scenario <name> <version line> <sim.ini text> <option 0|1> <caption> <exact text> <button>
 # One attempt that ends in one message box; afterwards the main dialog is
-# back, enabled, with the option as the user left it.
+# back, enabled, with the option as the user left it. The function named by
+# $prepare adjusts the handheld first, the one named by $after checks it once
+# the box is answered; then the handheld is mended and a second attempt from
+# the same window completes.
 box_scenario() {
   local name="$1" version="$2" ini="$3" option="$4" caption="$5" text="$6" button="$7"
-  echo "== wine-test: $name =="
-  export RAVO_SIM_DIR=$work/$name
-  tools/demo_handheld.sh "$RAVO_SIM_DIR" "$version"
+  scenario "$name" "$version"
   printf '%b' "$ini" >"$RAVO_SIM_DIR/sim.ini"
-  [ "$name" = no-card ] && rm -rf "$RAVO_SIM_DIR/Storage Card"
+  [ -z "${prepare:-}" ] || "$prepare"
   start_program
   drive check "$main" 1002 "$option"
   drive click "$main" 1
@@ -160,66 +238,58 @@ box_scenario() {
     drive click "$caption" "$button"
     expect "$name: progress dialog closes" drive wait-gone "デバイス*" 20000
     expect "$name: main dialog back, enabled" drive wait-enabled "$main" 1 10000
-    expect "$name: option as the user left it" \
-      [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=$option" ]
-    drive click "$main" 2
-    expect "$name: Exit ends the program" drive wait-gone "$main" 20000
+    expect "$name: option as the user left it" option_is "$option"
+    [ -z "${after:-}" ] || "$after" "$name"
+    mend_handheld
+    complete_run "$option"
   else
     fail "$name: no box captioned $caption"
-    import -window root "$work/$name-failure.png" 2>/dev/null || true
+    stop_program
   fi
-  stop_program
-  wineserver -w
+}
+mend_handheld() {
+  printf "$link" >"$RAVO_SIM_DIR/sim.ini"
+  mkdir -p "$RAVO_SIM_DIR/Storage Card"
+  printf 'ravo+ for Q58\r\nVersion 1.1.1.0\r\n' >"$RAVO_SIM_DIR/Built-in Storage/Program Files/Svcore/Svcore.ver"
 }
 nothing_installed() {  # nothing_installed <name>: no file from this run is left
-  expect "$1: no card copy" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
-  expect "$1: no install copy" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB" ]
+  expect "$1: no card copy" [ ! -e "$(card_copy)" ]
+  expect "$1: no install copy" [ ! -e "$(install_copy)" ]
+  expect "$1: installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
+}
+registry_untouched() {
+  nothing_installed "$1"
+  expect "$1: registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
+}
+no_card() { rm -rf "$RAVO_SIM_DIR/Storage Card"; }
+empty_version_file() { : >"$RAVO_SIM_DIR/Built-in Storage/Program Files/Svcore/Svcore.ver"; }
+card_copy_kept() {
+  expect "$1: card copy complete" cmp -s "$package" "$(card_copy)"
+  expect "$1: no partial install copy" [ ! -e "$(install_copy)" ]
   expect "$1: installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
 }
 
-box_scenario refused "Version 1.1.1.0" 'start=refuse\n' 1 "デバイス接続" "モバイルデバイスの初期化に失敗しました。" 1
-nothing_installed refused
-box_scenario start-failed "Version 1.1.1.0" 'start=fail\n' 1 "デバイス接続" "モバイルデバイスの接続に失敗しました。" 1
-box_scenario no-start "Version 1.1.1.0" 'start=never\n' 1 "デバイス接続" "モバイルデバイスと接続されていません。" 1
-box_scenario too-old "Version 1.0.9.9" '' 0 "バージョンチェック" \
+after=registry_untouched box_scenario refused "Version 1.1.1.0" 'start=refuse\n' 1 "デバイス接続" \
+  "モバイルデバイスの初期化に失敗しました。" 1
+after=registry_untouched box_scenario start-failed "Version 1.1.1.0" 'start=fail\n' 0 "デバイス接続" \
+  "モバイルデバイスの接続に失敗しました。" 1
+after=registry_untouched box_scenario no-start "Version 1.1.1.0" 'start=never\n' 1 "デバイス接続" \
+  "モバイルデバイスと接続されていません。" 1
+after=registry_untouched box_scenario too-old "Version 1.0.9.9" '' 0 "バージョンチェック" \
   'インストールされているバージョンは[Version 1.0.9.9]です。\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。' 1
-nothing_installed too-old
-expect "too-old: registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
-box_scenario newer-no "Version 1.1.2.1" '' 1 "バージョンチェック" \
+prepare=empty_version_file after=registry_untouched box_scenario empty-version "Version 1.1.1.0" '' 1 "バージョンチェック" \
+  'インストールされているバージョンは[]です。\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。' 1
+after=registry_untouched box_scenario newer-no "Version 1.1.2.1" '' 1 "バージョンチェック" \
   'インストールされているバージョンは[Version 1.1.2.1]です。\n\nリビジョンアップを行いますか？' 7
-nothing_installed newer-no
-box_scenario no-card "Version 1.1.1.0" '' 1 "データ転送" \
+prepare=no_card after=nothing_installed box_scenario no-card "Version 1.1.1.0" '' 1 "データ転送" \
   'インストーラの転送に失敗しました。\nメモリカードを確認下さい。' 1
-nothing_installed no-card
-box_scenario install-create "Version 1.1.1.0" 'fail.CeCreateFile=2\n' 0 "データ転送" "データ転送に失敗しました。" 1
-nothing_installed install-create
-box_scenario write-fails "Version 1.1.1.0" 'fail.CeWriteFile=223\n' 1 "データ転送" \
+after=nothing_installed box_scenario install-create "Version 1.1.1.0" 'fail.CeCreateFile=2\n' 0 "データ転送" \
+  "データ転送に失敗しました。" 1
+# The second attempt replaces the read-only card copy this one leaves.
+after=card_copy_kept box_scenario write-fails "Version 1.1.1.0" 'fail.CeWriteFile=223\n' 1 "データ転送" \
   "データ転送中にエラーが発生しました。" 1
-expect "write-fails: card copy complete" cmp -s "$package" "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB"
-expect "write-fails: no partial install copy" [ ! -e "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB" ]
 
-echo "== wine-test: cancel during the card copy =="
-export RAVO_SIM_DIR=$work/cancel-card
-tools/demo_handheld.sh "$RAVO_SIM_DIR"
-echo "bytes_per_second=2000000" >"$RAVO_SIM_DIR/sim.ini"
-start_program
-drive click "$main" 1
-if drive wait-enabled "デバイスにデータを転送中*" 2 30000; then
-  drive click "デバイスにデータを転送中*" 2
-  expect "cancel-card: progress dialog closes" drive wait-gone "デバイスにデータを転送中*" 10000
-  expect "cancel-card: main dialog back, enabled" drive wait-enabled "$main" 1 10000
-  expect "cancel-card: option still ticked" [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=1" ]
-  drive click "$main" 2
-  expect "cancel-card: Exit ends the program" drive wait-gone "$main" 20000
-else
-  fail "cancel-card: Cancel never became available"
-fi
-stop_program
-nothing_installed cancel-card
-
-echo "== wine-test: newer version answered Yes, option cleared =="
-export RAVO_SIM_DIR=$work/newer-yes
-tools/demo_handheld.sh "$RAVO_SIM_DIR" "Version 1.1.2.1"
+scenario newer-yes "Version 1.1.2.1"
 start_program
 drive check "$main" 1002 0
 drive click "$main" 1
@@ -235,14 +305,10 @@ else
   fail "newer-yes: no question"
 fi
 stop_program
-expect "newer-yes: install copy equals the package" \
-  cmp -s "$package" "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB"
-expect "newer-yes: no card copy with the option cleared" [ ! -e "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB" ]
+expect "newer-yes: install copy equals the package" cmp -s "$package" "$(install_copy)"
+expect "newer-yes: no card copy with the option cleared" [ ! -e "$(card_copy)" ]
 
-echo "== wine-test: rapi.dll only beside the program, none in the system directory =="
-export RAVO_SIM_DIR=$work/planted
-tools/demo_handheld.sh "$RAVO_SIM_DIR"
-system_dll="$WINEPREFIX/drive_c/windows/system32/rapi.dll"
+scenario planted
 mv "$system_dll" "$work/rapi.dll.saved"
 mkdir -p "$work/planted-bin"
 cp "$build/app/RavoVup.exe" "$build/sim/rapi.dll" "$work/planted-bin/"
@@ -264,8 +330,14 @@ stop_program
 mv "$work/rapi.dll.saved" "$system_dll"
 expect "planted: the DLL beside the program was never loaded" [ ! -e "$RAVO_SIM_DIR/calls.log" ]
 
+source tools/wine_storm.sh
+scenario_end
+
+echo "wine-test ($arch): time per scenario"
+printf '  %s\n' "${timings[@]}"
+echo "wine-test ($arch): transcript in $transcript"
 if ((failures)); then
-  echo "wine-test: $failures check(s) failed"
+  echo "wine-test ($arch): $failures check(s) failed"
   exit 1
 fi
-echo "wine-test: all checks passed"
+echo "wine-test ($arch): all checks passed"

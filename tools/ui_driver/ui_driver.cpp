@@ -14,10 +14,23 @@
 //   ui_driver texts <title>               prints the title and every child's
 //                                         id, class and text (UTF-8)
 //   ui_driver rect <title>                prints WxH+X+Y, for cropping shots
+//   ui_driver wait-bar <title> <percent> [ms]
+//                                         the progress bar reaches the percent
+//   ui_driver cancel <title> <delay ms> [ms]
+//                                         once the window is there, waits the
+//                                         delay, prints what it shows, posts
+//                                         Escape (IDCANCEL) to it and waits
+//                                         (ms again) for it to close
+//   ui_driver watch <title> [ms]          records every change of what the
+//                                         windows show until <title> appears
 //   ui_driver windows                     lists visible top-level windows
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
+// With RAVO_TRANSCRIPT set, every command appends to that file the time, the
+// command, what it printed and its exit code, so a test run leaves an ordered
+// record of what was seen and done.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -34,8 +47,12 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+// Everything printed, for the transcript.
+std::string printed;
+
 // Raw UTF-8 bytes to stdout, whatever the console code page.
 void Print(const std::string& text) {
+  printed += text;
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -76,12 +93,12 @@ HWND Find(const std::wstring& pattern) {
 }
 
 template <typename Ready>
-bool WaitFor(DWORD milliseconds, Ready ready) {
+bool WaitFor(DWORD milliseconds, Ready ready, DWORD poll = 50) {
   ULONGLONG deadline = GetTickCount64() + milliseconds;
   for (;;) {
     if (ready()) return true;
     if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
+    Sleep(poll);
   }
 }
 
@@ -91,7 +108,9 @@ HWND Control(const std::wstring& title, int id) {
 }
 
 int Fail(const char* what, const std::wstring& title) {
-  std::fprintf(stderr, "ui_driver: %s: %s\n", what, Utf8(title).c_str());
+  std::string line = std::string("ui_driver: ") + what + ": " + Utf8(title) + "\n";
+  printed += line;
+  std::fputs(line.c_str(), stderr);
   return 1;
 }
 
@@ -109,9 +128,59 @@ DWORD Milliseconds(int argc, wchar_t** argv, int index) {
   return argc > index ? static_cast<DWORD>(_wtoi(argv[index])) : 20000;
 }
 
-}  // namespace
+HWND ChildOfClass(HWND window, const wchar_t* name) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    if (ClassOf(child) == name) return child;
+  return nullptr;
+}
 
-int wmain(int argc, wchar_t** argv) {
+// -1 when the window has no progress bar.
+int BarOf(HWND window) {
+  HWND bar = ChildOfClass(window, L"msctls_progress32");
+  return bar != nullptr ? static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) : -1;
+}
+
+// One line per visible top-level window: its title, the status text (1001)
+// and the bar, where it has them.
+std::string Snapshot() {
+  std::string lines;
+  for (HWND window : TopLevelWindows()) {
+    lines.append("seen\t").append(Escaped(TextOf(window)));
+    if (HWND status = GetDlgItem(window, 1001); status != nullptr) lines.append("\t").append(Escaped(TextOf(status)));
+    if (int bar = BarOf(window); bar >= 0) lines.append("\tbar=").append(std::to_string(bar));
+    lines += "\n";
+  }
+  return lines;
+}
+
+std::string Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+  return text;
+}
+
+void AppendTranscript(int argc, wchar_t** argv, int result) {
+  const wchar_t* path = _wgetenv(L"RAVO_TRANSCRIPT");
+  if (path == nullptr || *path == L'\0') return;
+  std::string record = Now();
+  for (int i = 1; i < argc; ++i) record.append(" \"").append(Escaped(argv[i])).append("\"");
+  record.append(" -> ").append(std::to_string(result)).append("\n");
+  std::size_t start = 0;
+  while (start < printed.size()) {
+    std::size_t end = printed.find('\n', start);
+    if (end == std::string::npos) end = printed.size();
+    record.append("    ").append(printed, start, end - start).append("\n");
+    start = end + 1;
+  }
+  if (FILE* file = _wfopen(path, L"ab")) {
+    std::fwrite(record.data(), 1, record.size(), file);
+    std::fclose(file);
+  }
+}
+
+int Run(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   std::wstring command = argv[1];
   std::wstring title = argc > 2 ? argv[2] : L"";
@@ -146,8 +215,49 @@ int wmain(int argc, wchar_t** argv) {
             Escaped(TextOf(child)) + "\n");
     return 0;
   }
+  if (command == L"watch") {
+    std::string last;
+    auto record = [&] {
+      std::string now = Snapshot();
+      if (now != last) Print(now);
+      last = now;
+    };
+    bool found = WaitFor(Milliseconds(argc, argv, 3), [&] {
+      record();
+      return Find(title) != nullptr;
+    }, 10);
+    record();  // the window may have come after the last snapshot
+    return found ? 0 : Fail("no window", title);
+  }
   if (argc < 4) return 2;
   int id = _wtoi(argv[3]);
+  if (command == L"cancel") {
+    Print("waiting\n");  // tells a caller in another process that the wait has begun
+    HWND window = nullptr;
+    if (!WaitFor(Milliseconds(argc, argv, 4), [&] { return (window = Find(title)) != nullptr; }, 5))
+      return Fail("no window", title);
+    Sleep(static_cast<DWORD>(id));
+    if (!IsWindow(window)) return Fail("gone before the cancel", title);
+    std::string seen = "cancel at\t" + Escaped(TextOf(window));
+    if (HWND status = GetDlgItem(window, 1001); status != nullptr) seen.append("\t").append(Escaped(TextOf(status)));
+    seen.append("\tbar=").append(std::to_string(BarOf(window))).append("\n");
+    Print(seen);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ULONGLONG posted = GetTickCount64();
+    if (!WaitFor(Milliseconds(argc, argv, 4), [&] { return !IsWindow(window); }, 5))
+      return Fail("still there after the cancel", title);
+    Print("closed after " + std::to_string(GetTickCount64() - posted) + " ms\n");
+    return 0;
+  }
+  if (command == L"wait-bar") {
+    return WaitFor(Milliseconds(argc, argv, 4),
+                   [&] {
+                     HWND window = Find(title);
+                     return window != nullptr && BarOf(window) >= id;
+                   })
+               ? 0
+               : Fail("bar not reached", title);
+  }
   if (command == L"wait-enabled") {
     return WaitFor(Milliseconds(argc, argv, 4),
                    [&] {
@@ -184,4 +294,12 @@ int wmain(int argc, wchar_t** argv) {
     return SendMessageW(control, BM_GETCHECK, 0, 0) == wanted ? 0 : Fail("check box did not change", title);
   }
   return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int result = Run(argc, argv);
+  AppendTranscript(argc, argv, result);
+  return result;
 }
