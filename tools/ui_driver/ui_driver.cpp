@@ -13,6 +13,8 @@
 //   ui_driver state <title> <id>          prints "enabled=E checked=C"
 //   ui_driver texts <title>               prints the title and every child's
 //                                         id, class and text (UTF-8)
+//   ui_driver box <title>                 prints the ids of a message box's
+//                                         buttons: "buttons 1", "buttons 6 7"
 //   ui_driver rect <title>                prints WxH+X+Y, for cropping shots
 //   ui_driver wait-bar <title> <percent> [ms]
 //                                         the progress bar reaches the percent
@@ -197,6 +199,18 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"wait-gone") {
     return WaitFor(Milliseconds(argc, argv, 3), [&] { return Find(title) == nullptr; }) ? 0
                                                                                         : Fail("still there", title);
+  }
+  if (command == L"box") {
+    HWND window = Find(title);
+    if (window == nullptr) return Fail("no window", title);
+    // The icon's handle belongs to the box's process and cannot be compared
+    // from here; the box type itself is checked in the native tests.
+    std::string line = "buttons";
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      if (ClassOf(child) == L"Button" && IsWindowVisible(child))
+        line.append(" ").append(std::to_string(GetDlgCtrlID(child)));
+    Print(line + "\n");
+    return 0;
   }
   if (command == L"texts" || command == L"rect") {
     HWND window = Find(title);
