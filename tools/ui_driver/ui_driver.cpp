@@ -28,9 +28,9 @@
 //   ui_driver windows                     lists visible top-level windows
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
-// With RAVO_TRANSCRIPT set, every command appends to that file the time, the
-// command, what it printed and its exit code, so a test run leaves an ordered
-// record of what was seen and done.
+// With RAVO_TRANSCRIPT set, every command appends to that file the time it
+// ended, the command, what it printed and its exit code, so a test run leaves
+// an ordered record of what was seen and done.
 #include <windows.h>
 #include <commctrl.h>
 
