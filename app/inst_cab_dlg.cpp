@@ -54,9 +54,14 @@ void InstCabDlg::OnCancel() {
   cancelling_ = true;
   controller_.BeginCancel();
   EnableWindow(GetDlgItem(hwnd(), IDCANCEL), FALSE);
-  WaitCursor wait;
-  StopWorker();
-  EndDialog(IDCANCEL);
+  {
+    WaitCursor wait;
+    StopWorker();
+  }
+  if (controller_.CompletedDespiteCancel())
+    controller_.ReportCompletion();
+  else
+    EndDialog(IDCANCEL);
 }
 
 void InstCabDlg::StopWorker() {

@@ -21,7 +21,10 @@ std::string FillTemplate(const char* pattern, std::initializer_list<std::string>
 }
 
 LRESULT ProgressController::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (quiet_) return 0;
+  if (quiet_) {
+    if (cancelled_ && message == WM_INSTALL_STAGE && wParam == kStageFinished) completedDespiteCancel_ = true;
+    return 0;
+  }
   switch (message) {
     case WM_INSTALL_STAGE:
       return OnStage(wParam);
@@ -44,11 +47,16 @@ LRESULT ProgressController::OnStage(WPARAM stage) {
     view_.SetStatus(reaction->status);
     view_.SetTitle(reaction->title);
   } else if (stage == kStageFinished) {
-    const BoxReaction& box = CompletionBox();
-    view_.ShowBox(box.text, box.caption, box.type);
-    End(kResultDone);
+    ReportCompletion();
   }
   return 0;
+}
+
+void ProgressController::ReportCompletion() {
+  quiet_ = true;  // nothing the box's own message loop delivers may react
+  const BoxReaction& box = CompletionBox();
+  view_.ShowBox(box.text, box.caption, box.type);
+  End(kResultDone);
 }
 
 LRESULT ProgressController::OnError(WPARAM code, const char* version) {

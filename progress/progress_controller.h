@@ -33,8 +33,16 @@ class ProgressController {
   // After a cancel, or once the dialog has ended, notifications that are
   // still on their way are answered at once, with no reaction: the dialog may
   // be waiting for the worker, and the user asked for nothing more.
-  void BeginCancel() { quiet_ = true; }
+  void BeginCancel() { quiet_ = cancelled_ = true; }
   bool quiet() const { return quiet_; }
+
+  // A cancel that comes after the worker's last look at the cancel event
+  // cannot stop it: the installer is started on the handheld all the same.
+  // Once the worker has ended, the dialog then reports the completion rather
+  // than a cancel, so the user is sent to the handheld's screen.
+  bool CompletedDespiteCancel() const { return completedDespiteCancel_; }
+  // Shows the completion box and ends the dialog as done.
+  void ReportCompletion();
 
  private:
   LRESULT OnStage(WPARAM stage);
@@ -44,6 +52,8 @@ class ProgressController {
 
   ProgressView& view_;
   bool quiet_ = false;
+  bool cancelled_ = false;
+  bool completedDespiteCancel_ = false;
 };
 
 // Replaces each %s of a template, in order, with the next argument.

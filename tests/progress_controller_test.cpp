@@ -154,6 +154,22 @@ TEST_F(Quiet, AfterTheDialogEndedNothingMoreIsShown) {
   controller.Handle(WM_INSTALL_STAGE, 3, 0);
   EXPECT_EQ(view.seen.size(), 2u);
   EXPECT_EQ(view.ended, 2);
+  EXPECT_FALSE(controller.CompletedDespiteCancel());
+}
+
+// The installer was started after all: the cancel is reported as the
+// completion it turned into, once the worker has ended.
+TEST_F(Quiet, CancelTooLateForTheInstallerReportsTheCompletion) {
+  controller.BeginCancel();
+  EXPECT_FALSE(controller.CompletedDespiteCancel());
+  controller.Handle(WM_INSTALL_PROGRESS, 100, 1);
+  EXPECT_EQ(controller.Handle(WM_INSTALL_STAGE, 3, 0), 0);
+  EXPECT_TRUE(view.seen.empty());  // nothing while the dialog waits for the worker
+  ASSERT_TRUE(controller.CompletedDespiteCancel());
+  controller.ReportCompletion();
+  ASSERT_EQ(view.seen.size(), 2u);
+  EXPECT_EQ(view.seen[0].rfind("box:64:データ転送が完了しました:", 0), 0u);
+  EXPECT_EQ(view.ended, 1);
 }
 
 }  // namespace

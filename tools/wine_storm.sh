@@ -34,6 +34,7 @@ for ((i = 0; i < attempts; i++)); do
     expect "storm $i: a completed revision-up closes the program" drive wait-gone "$main" 20000
     stop_program
     expect "storm $i: completed: install copy equals the package" cmp -s "$package" "$(install_copy)"
+    link_ended "storm up to $i" 0
     tools/demo_handheld.sh "$RAVO_SIM_DIR"
     printf "$storm_ini" >"$RAVO_SIM_DIR/sim.ini"
     start_program
@@ -55,6 +56,7 @@ for ((i = 0; i < attempts; i++)); do
   done
   expect "storm $i: installer not started" [ ! -s "$RAVO_SIM_DIR/processes.log" ]
 done
+link_ended storm 0
 summary="storm: $i attempts, the slowest closed $slowest ms after Escape; landed:"
 for stage in before-copies card-copy install-copy; do
   summary+=" $stage ${landed[$stage]:-0}"

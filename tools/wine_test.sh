@@ -97,6 +97,8 @@ cleanup() {
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
+set -E
+trap 'echo "wine-test ($arch): stopped by a failing command at line $LINENO: $BASH_COMMAND"' ERR
 
 card_copy() { echo "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB"; }
 install_copy() { echo "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB"; }
@@ -232,6 +234,7 @@ box_scenario() {
     [ -z "${after:-}" ] || "$after" "$name"
     mend_handheld
     complete_run "$option"
+    link_ended "$name" "$([ "$name" = refused ] && echo 1 || echo 0)"
   else
     fail "$name: no box captioned $caption"
     stop_program
@@ -250,6 +253,15 @@ nothing_installed() {  # nothing_installed <name>: no file from this run is left
 registry_untouched() {
   nothing_installed "$1"
   expect "$1: registry untouched" grep -qF 'ZenLaunch\FileList\ravo+(GPS)]' "$RAVO_SIM_DIR/registry.txt"
+}
+# link_ended <name> <starts refused>: from the call record, every start of the
+# link that was not refused was ended exactly once.
+link_ended() {
+  local counts started ended
+  counts=$({ cat "$RAVO_SIM_DIR/calls.log" 2>/dev/null || true; } | tr -d '\r' |
+    awk '/^CeRapiInitEx/ && !/injected/ { s++ } /^CeRapiUninit/ { e++ } END { print s + 0, e + 0 }')
+  read -r started ended <<<"$counts"
+  expect "$1: $started starts ($2 refused), $ended ends of the link" [ "$ended" = $((started - $2)) ]
 }
 no_card() { rm -rf "$RAVO_SIM_DIR/Storage Card"; }
 empty_version_file() { : >"$RAVO_SIM_DIR/Built-in Storage/Program Files/Svcore/Svcore.ver"; }
