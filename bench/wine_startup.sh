@@ -11,7 +11,7 @@ build=$(cd "$1" 2>/dev/null && pwd || echo "$1")
 work=$root/build/bench-wine
 exe=$build/app/RavoVup.exe
 driver=$build/tools/ui_driver/ui_driver.exe
-runs=3
+runs=5
 
 not_available() {
   for name in exe.startup_ms trivial.startup_ms exe.startup_ratio; do echo "$name: n/a ($1)"; done
@@ -23,7 +23,9 @@ if [ -z "${RAVO_BENCH_INNER:-}" ]; then
     echo "exe.size_bytes: n/a (no $exe; make win64)"
     not_available "no Windows build"
   fi
-  echo "exe.size_bytes: $(stat -c %s "$exe") (embedded package $(stat -c %s "$build/resources/package.cab" 2>/dev/null || echo '?') bytes of it)"
+  size=$(stat -c %s "$exe")
+  cab=$(stat -c %s "$build/resources/package.cab" 2>/dev/null || echo 0)
+  echo "exe.size_bytes: $size (embedded package $cab bytes of it, the rest $((size - cab)); aim: the rest < 2 MB)"
   command -v xvfb-run >/dev/null || not_available "no xvfb-run"
   # The first run also makes the Wine prefix, which takes the longest.
   RAVO_BENCH_INNER=1 timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@" \
@@ -92,6 +94,6 @@ program=$(measure "$exe" "ravo+ for Q58") || not_available "RavoVup.exe showed n
 yardstick=$(measure "$trivial" "Trivial dialog") || not_available "the trivial dialog showed no window"
 read -r program_ms program_all <<<"$program"
 read -r yardstick_ms yardstick_all <<<"$yardstick"
-echo "exe.startup_ms: $program_ms (launch to main window under Wine, median of $runs: $program_all)"
+echo "exe.startup_ms: $program_ms (launch to main window under Wine, median of $runs: $program_all; aim: < 1000)"
 echo "trivial.startup_ms: $yardstick_ms (one-dialog program, $(stat -c %s "$trivial") bytes, median of $runs: $yardstick_all)"
-awk -v a="$program_ms" -v b="$yardstick_ms" 'BEGIN { printf "exe.startup_ratio: %.2f (against the trivial dialog)\n", a / b }'
+awk -v a="$program_ms" -v b="$yardstick_ms" 'BEGIN { printf "exe.startup_ratio: %.2f (against the trivial dialog; no aim of its own, exe.startup_ms holds it)\n", a / b }'
