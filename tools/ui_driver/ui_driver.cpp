@@ -142,16 +142,18 @@ int BarOf(HWND window) {
   return bar != nullptr ? static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) : -1;
 }
 
-// One line per visible top-level window: its title, the status text (1001)
-// and the bar, where it has them.
+// A window's title, then its status text (1001) and bar where it has them.
+std::string Describe(HWND window) {
+  std::string line = Escaped(TextOf(window));
+  if (HWND status = GetDlgItem(window, 1001); status != nullptr) line.append("\t").append(Escaped(TextOf(status)));
+  if (int bar = BarOf(window); bar >= 0) line.append("\tbar=").append(std::to_string(bar));
+  return line;
+}
+
+// One line per visible top-level window.
 std::string Snapshot() {
   std::string lines;
-  for (HWND window : TopLevelWindows()) {
-    lines.append("seen\t").append(Escaped(TextOf(window)));
-    if (HWND status = GetDlgItem(window, 1001); status != nullptr) lines.append("\t").append(Escaped(TextOf(status)));
-    if (int bar = BarOf(window); bar >= 0) lines.append("\tbar=").append(std::to_string(bar));
-    lines += "\n";
-  }
+  for (HWND window : TopLevelWindows()) lines.append("seen\t").append(Describe(window)).append("\n");
   return lines;
 }
 
@@ -250,12 +252,10 @@ int Run(int argc, wchar_t** argv) {
     HWND window = nullptr;
     if (!WaitFor(Milliseconds(argc, argv, 4), [&] { return (window = Find(title)) != nullptr; }, 5))
       return Fail("no window", title);
-    Sleep(static_cast<DWORD>(id));
+    const int delay = id;
+    Sleep(static_cast<DWORD>(delay));
     if (!IsWindow(window)) return Fail("gone before the cancel", title);
-    std::string seen = "cancel at\t" + Escaped(TextOf(window));
-    if (HWND status = GetDlgItem(window, 1001); status != nullptr) seen.append("\t").append(Escaped(TextOf(status)));
-    seen.append("\tbar=").append(std::to_string(BarOf(window))).append("\n");
-    Print(seen);
+    Print("cancel at\t" + Describe(window) + "\n");
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     ULONGLONG posted = GetTickCount64();
     if (!WaitFor(Milliseconds(argc, argv, 4), [&] { return !IsWindow(window); }, 5))
@@ -264,10 +264,11 @@ int Run(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"wait-bar") {
+    const int percent = id;
     return WaitFor(Milliseconds(argc, argv, 4),
                    [&] {
                      HWND window = Find(title);
-                     return window != nullptr && BarOf(window) >= id;
+                     return window != nullptr && BarOf(window) >= percent;
                    })
                ? 0
                : Fail("bar not reached", title);
