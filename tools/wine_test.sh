@@ -80,6 +80,8 @@ start_program() {
   drive wait "$main" 60000
 }
 stop_program() {
+  # Its windows gone, the program may still take a moment to exit.
+  for _ in $(seq 100); do [ -n "$program" ] && kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
   if [ -n "$program" ] && kill -0 "$program" 2>/dev/null; then
     fail "the program was still running; stopping it"
     kill "$program" 2>/dev/null || true
@@ -89,7 +91,10 @@ stop_program() {
 }
 # has_line <file> <exact line>: the simulated handheld writes CR-LF lines.
 has_line() { tr -d '\r' <"$1" | grep -qxF -- "$2"; }
-box_is() { [ "$(drive box "$1" | tr -d '\r')" = "$2" ]; }
+# From a `texts` listing: the message (the box's one text line) and the
+# ids of its buttons.
+box_message() { tr -d '\r' <"$1" | awk -F'\t' '$1 == "-1" && $2 == "Static" { print $3 }'; }
+box_buttons() { tr -d '\r' <"$1" | awk -F'\t' '$2 == "Button" { printf "%s%s", sep, $1; sep = " " }'; }
 option_is() { [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=$1" ]; }
 no_box() { ! drive windows | grep -qE "データ転送|デバイス接続|バージョンチェック"; }
 cleanup() {
@@ -102,8 +107,10 @@ trap 'echo "wine-test ($arch): stopped by a failing command at line $LINENO: $BA
 
 card_copy() { echo "$RAVO_SIM_DIR/Storage Card/Q58ravoInstall.CAB"; }
 install_copy() { echo "$RAVO_SIM_DIR/Windows/AppMgr/Install/ravo+ for Q58.CAB"; }
-# A link slow enough for the driver to see every stage and many percentages.
+# A link slow enough for the driver to see every stage and many percentages,
+# and a faster one, still slow enough for that, for the second attempts.
 link='bytes_per_second=20000000\nlatency_ms=2\n'
+fast_link='bytes_per_second=100000000\nlatency_ms=2\n'
 # start_under <output file> <driver command...>: the driver command runs in
 # the background, already watching when the start button is pressed; its exit
 # code is returned and run_ms holds the time from the press to its end.
@@ -125,11 +132,13 @@ complete_run() {
   if start_under "$work/$scenario_name.watch" watch "データ転送が完了しました" 60000; then
     expect "$scenario_name: progress as expected" \
       tools/check_progress.py "$work/$scenario_name.watch" "$([ "$1" = 1 ] && echo --card || echo --no-card)"
-    expect "$scenario_name: completion text" grep -qxF "インストールの完了に必要な追加手順がないか、モバイル デバイスの画面を確認してください。" \
-      <(drive texts "データ転送が完了しました" | tr -d '\r' | cut -f3)
-    expect "$scenario_name: OK only" box_is "データ転送が完了しました" "buttons 1"
-    drive click "データ転送が完了しました" 1
-    expect "$scenario_name: a completed revision-up closes the program" drive wait-gone "$main" 20000
+    local box=$work/$scenario_name.done
+    drive texts "データ転送が完了しました" >"$box"
+    expect "$scenario_name: completion text" [ "$(box_message "$box")" = \
+      "インストールの完了に必要な追加手順がないか、モバイル デバイスの画面を確認してください。" ]
+    expect "$scenario_name: OK only" [ "$(box_buttons "$box")" = 1 ]
+    expect "$scenario_name: a completed revision-up closes the program" \
+      drive do "click|データ転送が完了しました|1" "wait-gone|$main|20000"
   else
     fail "$scenario_name: no completion box"
   fi
@@ -218,19 +227,14 @@ box_scenario() {
   printf '%b' "$ini" >"$RAVO_SIM_DIR/sim.ini"
   [ -z "${prepare:-}" ] || "$prepare"
   start_program
-  drive check "$main" 1002 "$option"
-  drive click "$main" 1
-  if drive wait "$caption" 30000; then
-    expect "$name: message text" grep -qxF -- "$text" <(drive texts "$caption" | tr -d '\r' | cut -f3)
-    if [ "$button" = 1 ]; then
-      expect "$name: OK only" box_is "$caption" "buttons 1"
-    else
-      expect "$name: Yes and No" box_is "$caption" "buttons 6 7"
-    fi
-    drive click "$caption" "$button"
-    expect "$name: progress dialog closes" drive wait-gone "デバイス*" 20000
-    expect "$name: main dialog back, enabled" drive wait-enabled "$main" 1 10000
-    expect "$name: option as the user left it" option_is "$option"
+  local box=$work/$name.box answered=$work/$name.answered
+  if drive do "check|$main|1002|$option" "click|$main|1" "wait|$caption|30000" "texts|$caption" >"$box"; then
+    expect "$name: message text" [ "$(box_message "$box")" = "$text" ]
+    expect "$name: buttons" [ "$(box_buttons "$box")" = "$([ "$button" = 1 ] && echo 1 || echo 6 7)" ]
+    expect "$name: the box answered, the progress dialog closes, the main dialog is back and enabled" \
+      drive do "click|$caption|$button" "wait-gone|デバイス*|20000" "wait-enabled|$main|1|10000" \
+      "state|$main|1002" >"$answered"
+    expect "$name: option as the user left it" grep -qx "enabled=1 checked=$option" <(tr -d '\r' <"$answered")
     [ -z "${after:-}" ] || "$after" "$name"
     mend_handheld
     complete_run "$option"
@@ -241,7 +245,7 @@ box_scenario() {
   fi
 }
 mend_handheld() {
-  printf "$link" >"$RAVO_SIM_DIR/sim.ini"
+  printf "$fast_link" >"$RAVO_SIM_DIR/sim.ini"
   mkdir -p "$RAVO_SIM_DIR/Storage Card"
   printf 'ravo+ for Q58\r\nVersion 1.1.1.0\r\n' >"$RAVO_SIM_DIR/Built-in Storage/Program Files/Svcore/Svcore.ver"
 }

@@ -26,6 +26,9 @@
 //   ui_driver watch <title> [ms]          records every change of what the
 //                                         windows show until <title> appears
 //   ui_driver windows                     lists visible top-level windows
+//   ui_driver do "<command>|<arg>|..." ...
+//                                         runs those commands in turn and
+//                                         stops at the first that fails
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
 // With RAVO_TRANSCRIPT set, every command appends to that file the time it
@@ -313,8 +316,31 @@ int Run(int argc, wchar_t** argv) {
 
 }  // namespace
 
+// `ui_driver do "<command>|<arg>|..." ...` runs several commands in one
+// process, in order, until one fails: a Wine process start costs more than
+// most steps, and a step right after a click does not wait for one.
 int wmain(int argc, wchar_t** argv) {
-  int result = Run(argc, argv);
-  AppendTranscript(argc, argv, result);
-  return result;
+  if (argc < 2 || std::wstring(argv[1]) != L"do") {
+    int result = Run(argc, argv);
+    AppendTranscript(argc, argv, result);
+    return result;
+  }
+  for (int step = 2; step < argc; ++step) {
+    std::vector<std::wstring> words{argv[0]};
+    std::wstring text = argv[step];
+    for (std::size_t start = 0;;) {
+      std::size_t bar = text.find(L'|', start);
+      words.push_back(text.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
+      if (bar == std::wstring::npos) break;
+      start = bar + 1;
+    }
+    std::vector<wchar_t*> stepArgv;
+    for (auto& word : words) stepArgv.push_back(word.data());
+    const int stepArgc = static_cast<int>(stepArgv.size());
+    printed.clear();
+    int result = Run(stepArgc, stepArgv.data());
+    AppendTranscript(stepArgc, stepArgv.data(), result);
+    if (result != 0) return result;
+  }
+  return 0;
 }
