@@ -53,7 +53,7 @@ for ((i = 0; i < attempts; i++)); do
     *アプリケーションをインストール*) landed[install-copy]=$((${landed[install-copy]:-0} + 1)) ;;
   esac
   expect "storm $i: no message box after a cancel" \
-    bash -c '! sed -n "/^closed after/,\$p" "$1" | grep -qE "データ転送|デバイス接続|バージョンチェック"' _ "$work/storm.cancel"
+    bash -c '! sed -n "/^closed after/,\$p" "$1" | grep -qE "$2"' _ "$work/storm.cancel" "$box_captions"
   for copy in "$(card_copy)" "$(install_copy)"; do
     [ ! -e "$copy" ] || expect "storm $i: no partial file: $copy" cmp -s "$package" "$copy"
   done

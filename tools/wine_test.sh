@@ -96,7 +96,9 @@ has_line() { tr -d '\r' <"$1" | grep -qxF -- "$2"; }
 box_message() { tr -d '\r' <"$1" | awk -F'\t' '$1 == "-1" && $2 == "Static" { print $3 }'; }
 box_buttons() { tr -d '\r' <"$1" | awk -F'\t' '$2 == "Button" { printf "%s%s", sep, $1; sep = " " }'; }
 option_is() { [ "$(drive state "$main" 1002 | tr -d '\r')" = "enabled=1 checked=$1" ]; }
-no_box() { ! drive windows | grep -qE "データ転送|デバイス接続|バージョンチェック"; }
+# The captions of the boxes a cancelled attempt must not show.
+box_captions="データ転送|デバイス接続|バージョンチェック"
+no_box() { ! drive windows | grep -qE "$box_captions"; }
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
   wineserver -k 2>/dev/null || true
@@ -119,7 +121,7 @@ start_under() {
   shift
   drive "$@" >"$output" &
   watcher=$!
-  # Both commands print at once when they begin watching.
+  # `watch` prints at once when it begins.
   for _ in $(seq 500); do [ -s "$output" ] || ! kill -0 "$watcher" 2>/dev/null && break; sleep 0.02; done
   drive click "$main" 1
   started=$(date +%s%N)

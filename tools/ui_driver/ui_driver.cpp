@@ -13,8 +13,6 @@
 //   ui_driver state <title> <id>          prints "enabled=E checked=C"
 //   ui_driver texts <title>               prints the title and every child's
 //                                         id, class and text (UTF-8)
-//   ui_driver box <title>                 prints the ids of a message box's
-//                                         buttons: "buttons 1", "buttons 6 7"
 //   ui_driver rect <title>                prints WxH+X+Y, for cropping shots
 //   ui_driver wait-bar <title> <percent> [ms]
 //                                         the progress bar reaches the percent
@@ -62,11 +60,17 @@ void Print(const std::string& text) {
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+// The text may change between asking its length and reading it (a title
+// going from 9 % to 10 %); a buffer that came back full is read again.
 std::wstring TextOf(HWND window) {
-  int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return text;
+  for (int room = GetWindowTextLengthW(window) + 16;; room *= 2) {
+    std::wstring text(static_cast<size_t>(room), L'\0');
+    int got = GetWindowTextW(window, text.data(), room);
+    if (got < room - 1) {
+      text.resize(static_cast<size_t>(got));
+      return text;
+    }
+  }
 }
 
 std::wstring ClassOf(HWND window) {
@@ -205,18 +209,6 @@ int Run(int argc, wchar_t** argv) {
     return WaitFor(Milliseconds(argc, argv, 3), [&] { return Find(title) == nullptr; }) ? 0
                                                                                         : Fail("still there", title);
   }
-  if (command == L"box") {
-    HWND window = Find(title);
-    if (window == nullptr) return Fail("no window", title);
-    // The icon's handle belongs to the box's process and cannot be compared
-    // from here; the box type itself is checked in the native tests.
-    std::string line = "buttons";
-    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-      if (ClassOf(child) == L"Button" && IsWindowVisible(child))
-        line.append(" ").append(std::to_string(GetDlgCtrlID(child)));
-    Print(line + "\n");
-    return 0;
-  }
   if (command == L"texts" || command == L"rect") {
     HWND window = Find(title);
     if (window == nullptr) return Fail("no window", title);
@@ -251,7 +243,6 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   int id = _wtoi(argv[3]);
   if (command == L"cancel") {
-    Print("waiting\n");  // tells a caller in another process that the wait has begun
     HWND window = nullptr;
     if (!WaitFor(Milliseconds(argc, argv, 4), [&] { return (window = Find(title)) != nullptr; }, 5))
       return Fail("no window", title);
