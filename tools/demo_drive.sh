@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs one revision-up on the display in $DISPLAY, as a user would, and
 # photographs the main dialog, the progress dialog and the completion box.
-#   demo_drive.sh <build dir> <shots dir>
+#   demo_drive.sh <build dir> <shots dir> [<program>]
+# The build dir gives the UI driver; the program is its RavoVup.exe unless named.
 set -euo pipefail
 build="$1"
 shots="$2"
+program_file="${3:-$build/app/RavoVup.exe}"
 source "$(dirname "$0")/wine_env.sh"
 drive() { "$RAVO_WINE" "$build/tools/ui_driver/ui_driver.exe" "$@"; }
 # Crops the screen to a window, so the shot shows the program and not the desktop.
@@ -16,7 +18,7 @@ shot() {
 }
 main="ravo+ for Q58"
 
-"$RAVO_WINE" "$build/app/RavoVup.exe" &
+"$RAVO_WINE" "$program_file" &
 program=$!
 trap 'kill $program 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 
