@@ -1,107 +1,117 @@
 # Front door. `make test` builds and runs every test; `make run` starts the
-# program against a demo handheld.
+# program against a demo handheld. Both install what the machine lacks first
+# (`make deps`). Build settings live in CMakePresets.json; docs/building.md
+# describes the release, demo, signing and reproducibility steps.
 JOBS ?= 2
-NATIVE := build/native
-ASAN := build/asan
-TSAN := build/tsan
+# Debian's interpreter: the checks import Debian's Python modules.
+PYTHON := $(firstword $(wildcard /usr/bin/python3) python3)
+export PYTHON
 
-.PHONY: test native-test asan-test tsan-test fuzz-test fuzz stress bench clean windows win64 win32 deps run dist wine-test
+.PHONY: test native-test asan-test tsan-test fuzz-test fuzz-build fuzz stress bench clean windows win64 win32 \
+        deps run demo dist wine-test repro-test sign-test
 
-test: native-test asan-test tsan-test fuzz-test wine-test
+test: native-test asan-test tsan-test fuzz-test wine-test repro-test sign-test
 
-# native_build <dir>,<build type>,<cmake options>[,<targets>]
-define native_build
-	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
-	cmake --build $(1) -j$(JOBS) $(if $(4),--target $(4))
+deps:
+	tools/install_deps.sh
+
+# preset_build <preset>[,<targets>]: configure and build one preset.
+define preset_build
+	cmake --preset $(1) >/dev/null
+	cmake --build --preset $(1) -j$(JOBS) $(if $(2),--target $(2)) -- --no-print-directory
 endef
 
-native-test:
-	$(call native_build,$(NATIVE),RelWithDebInfo,)
-	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
+native-test: deps
+	$(call preset_build,native)
+	ctest --preset native -j$(JOBS)
 
-asan-test:
-	$(call native_build,$(ASAN),Debug,-DRAVO_SANITIZE=address)
-	cd $(ASAN) && RAVO_STORM_ATTEMPTS=500 ctest --output-on-failure -j$(JOBS)
+asan-test: deps
+	$(call preset_build,asan)
+	ctest --preset asan -j$(JOBS)
 
 # Only the tests that run threads are built and run under ThreadSanitizer.
-TSAN_TESTS := cancel_storm_test sim_test
-tsan-test:
-	$(call native_build,$(TSAN),Debug,-DRAVO_SANITIZE=thread,$(TSAN_TESTS))
-	cd $(TSAN) && RAVO_STORM_ATTEMPTS=200 ctest --output-on-failure -j$(JOBS) -L threads
+tsan-test: deps
+	$(call preset_build,tsan)
+	ctest --preset tsan -j$(JOBS)
 
 # The version-file fuzzer (clang's libFuzzer with AddressSanitizer):
 # a bounded run in `make test`, an open-ended one in `make fuzz`.
 FUZZ := build/fuzz
-FUZZ_RUNS ?= 200000
-fuzz-build:
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAVO_FUZZ=ON \
-	  -DRAVO_SANITIZE=address >/dev/null
-	cmake --build $(FUZZ) -j$(JOBS) --target version_fuzz
+fuzz-build: deps
+	$(call preset_build,fuzz)
 
 fuzz-test: fuzz-build
-	$(FUZZ)/tests/version_fuzz -runs=$(FUZZ_RUNS) -max_len=600 -seed=1
+	ctest --preset fuzz
 
 fuzz: fuzz-build
 	mkdir -p $(FUZZ)/corpus
 	$(FUZZ)/tests/version_fuzz -max_len=600 -max_total_time=$${FUZZ_SECONDS:-600} $(FUZZ)/corpus
 
 # Ten thousand cancelled attempts on real threads under ThreadSanitizer.
-stress:
-	$(call native_build,$(TSAN),Debug,-DRAVO_SANITIZE=thread,cancel_storm_test)
-	RAVO_STORM_ATTEMPTS=10000 $(TSAN)/tests/cancel_storm_test
+stress: deps
+	$(call preset_build,tsan,cancel_storm_test)
+	RAVO_STORM_ATTEMPTS=10000 build/tsan/tests/cancel_storm_test
 
-bench:
-	command -v gnuplot >/dev/null || { apt-get update -qq && apt-get install -y -qq gnuplot-nox >/dev/null; } || true
-	$(call native_build,build/release,Release,)
-	build/release/bench/ravo_bench $(CURDIR)/docs/progress-plot.png
+bench: deps
+	$(call preset_build,bench)
+	build/bench/bench/ravo_bench $(CURDIR)/docs/progress-plot.png
 	-$(MAKE) --no-print-directory win64 >/dev/null 2>&1
 	bench/wine_startup.sh $(WIN64)
 
-# The Windows program, cross-built: one static RavoVup.exe per architecture,
-# with the simulated rapi.dll and the UI driver beside it in the build tree.
-# RAVO_CABINET=/path/real.cab embeds a real package instead of the demo one.
+# The Windows program, cross-built: one static RavoVup.exe per architecture.
+# These trees hold the demo programs (with the demo package), the simulated
+# rapi.dll and the UI driver; `make run` and the Wine tests use them.
 WIN64 := build/x86_64
 WIN32 := build/i686
-RAVO_CABINET ?=
 
-define windows_build
-	cmake -S . -B $(1) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-$(2).cmake -DCMAKE_BUILD_TYPE=Release \
-	  -DRAVO_CABINET="$(RAVO_CABINET)" >/dev/null
-	cmake --build $(1) -j$(JOBS) --target RavoVup rapi ui_driver -- --no-print-directory
-endef
+win64: deps
+	$(call preset_build,win64)
 
-deps:
-	tools/install_deps.sh
-
-win64:
-	$(call windows_build,$(WIN64),x86_64)
-
-win32:
-	$(call windows_build,$(WIN32),i686)
+win32: deps
+	$(call preset_build,win32)
 
 windows: win64 win32
 
-run: deps
-	$(MAKE) windows
+run: deps windows
 	tools/run.sh
 
-dist: windows
-	rm -rf dist
+# The demo programs, for trying the program without a handheld.
+demo: windows
+	rm -rf demo
 	for arch in x86_64 i686; do \
-	  mkdir -p dist/$$arch/sim && \
-	  cp build/$$arch/app/RavoVup.exe dist/$$arch/ && \
-	  cp build/$$arch/sim/rapi.dll dist/$$arch/sim/ || exit 1; \
+	  mkdir -p demo/$$arch/sim && \
+	  cp build/$$arch/app/RavoVup.exe demo/$$arch/ && \
+	  cp build/$$arch/sim/rapi.dll demo/$$arch/sim/ || exit 1; \
 	done
-	@ls -l dist/*/RavoVup.exe dist/*/sim/rapi.dll
+	@ls -l demo/*/RavoVup.exe demo/*/sim/rapi.dll
+
+# The release: make dist RAVO_CABINET=/path/real.cab
+#   [SIGN_PKCS12=/path/cert.p12 SIGN_PASSWORD_FILE=/path/password]
+# The script checks its inputs before it builds or installs anything.
+RAVO_CABINET ?=
+SIGN_PKCS12 ?=
+SIGN_PASSWORD_FILE ?=
+DIST ?= dist
+dist:
+	@RAVO_CABINET="$(RAVO_CABINET)" SIGN_PKCS12="$(SIGN_PKCS12)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" \
+	  JOBS=$(JOBS) tools/dist.sh "$(DIST)"
 
 wine-test: windows
-	for arch in x86_64 i686; do \
-	  python3 tools/check_exe.py build/$$arch/app/RavoVup.exe --check build/$$arch/resources/package.cab || exit 1; \
-	done
+	ctest --preset win64
+	ctest --preset win32
 	tools/wine_test.sh $(WIN32) >build/wine-test-i686.log 2>&1 & i686=$$!; \
 	sleep 5; tools/wine_test.sh $(WIN64); x86_64=$$?; \
 	wait $$i686; i686=$$?; cat build/wine-test-i686.log; \
 	test $$x86_64 = 0 -a $$i686 = 0
 
+# Builds the 64-bit program a second time, from a copy of the sources in
+# another folder, and fails on any byte that differs from the first build.
+repro-test: win64
+	tools/check_reproducible.sh $(WIN64)
+
+# Signs a release with a throwaway certificate and runs it under Wine.
+sign-test: win64
+	$(PYTHON) -m pytest -q -p no:cacheprovider tests/release
+
 clean:
-	rm -rf build dist
+	rm -rf build dist demo
