@@ -4,7 +4,7 @@
 # describes the release, demo, signing and reproducibility steps.
 JOBS ?= 2
 # Debian's interpreter: the checks import Debian's Python modules.
-PYTHON := $(firstword $(wildcard /usr/bin/python3) python3)
+PYTHON = $(firstword $(wildcard /usr/bin/python3) python3)
 export PYTHON
 
 .PHONY: test native-test asan-test tsan-test fuzz-test fuzz-build fuzz stress bench clean windows win64 win32 \

@@ -102,6 +102,7 @@ if [ -n "$p12" ]; then
     mv "$exe.signed" "$exe"
   done
 fi
+chmod 644 "$stage"/*.exe
 (cd "$stage" && sha256sum RavoVup-*.exe >SHA256SUMS)
 
 mkdir -p "$(dirname "$dist")"
