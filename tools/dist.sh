@@ -51,7 +51,8 @@ if [ -n "$p12" ]; then
     pass=(-pass "")
   fi
   command -v openssl >/dev/null && command -v osslsigncode >/dev/null || tools/install_deps.sh
-  openssl asn1parse -inform DER -in "$p12" >/dev/null 2>&1 ||
+  # PKCS#12 is a DER sequence that opens with version 3.
+  openssl asn1parse -inform DER -in "$p12" 2>/dev/null | sed -n 2p | grep -q 'prim: INTEGER *:03$' ||
     die "SIGN_PKCS12=$p12 is not a PKCS#12 certificate file (.p12 or .pfx)"
   if [ -n "$password_file" ]; then
     wrong="with the password in SIGN_PASSWORD_FILE=$password_file: wrong password?"

@@ -144,6 +144,11 @@ def missing_certificate(work, certificate):
 
 
 def not_a_certificate(work, certificate):
+    """The certificate alone, in PEM: the likely mix-up."""
+    return certificate[2], certificate[1]
+
+
+def random_bytes(work, certificate):
     garbage = work / "garbage.p12"
     garbage.write_bytes(os.urandom(2048))
     return garbage, certificate[1]
@@ -153,8 +158,9 @@ def not_a_certificate(work, certificate):
     (wrong_password, "wrong password"),
     (missing_certificate, "cannot read the signing certificate"),
     (not_a_certificate, "is not a PKCS#12 certificate file"),
+    (random_bytes, "is not a PKCS#12 certificate file"),
     (key_less_certificate, "signing RavoVup-"),
-], ids=["wrong-password", "missing-certificate", "not-a-certificate", "no-private-key"])
+], ids=["wrong-password", "missing-certificate", "pem-not-pkcs12", "random-bytes", "no-private-key"])
 def test_failed_signing_stops_and_leaves_no_program(work, cabinet, certificate, case, message):
     p12, password = case(work, certificate)
     dist = work / f"failed-{case.__name__}"
