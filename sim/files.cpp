@@ -7,18 +7,11 @@ using namespace sim;
 using namespace sim::detail;
 
 namespace {
-bool IsFile(const fs::path& local) {
+fs::file_type Type(const fs::path& local) {
   std::error_code error;
-  return fs::is_regular_file(local, error);
+  return fs::status(local, error).type();
 }
-bool Exists(const fs::path& local) {
-  std::error_code error;
-  return fs::exists(local, error);
-}
-bool ParentExists(const fs::path& local) {
-  std::error_code error;
-  return fs::is_directory(local.parent_path(), error);
-}
+bool ParentExists(const fs::path& local) { return Type(local.parent_path()) == fs::file_type::directory; }
 bool ReadOnly(const fs::path& root, const std::string& name) {
   return (GetAttributes(root, name) & FILE_ATTRIBUTE_READONLY) != 0;
 }
@@ -28,22 +21,20 @@ bool ReadOnly(const fs::path& root, const std::string& name) {
 HANDLE Open(Device& device, const std::string& path, DWORD access, DWORD disposition) {
   const fs::path& root = device.config.root;
   auto target = Resolve(root, path);
-  if (!target || (disposition != CREATE_ALWAYS && disposition != OPEN_EXISTING)) return INVALID_HANDLE_VALUE;
-  if (Exists(target->local) && !IsFile(target->local)) return INVALID_HANDLE_VALUE;
-  const bool create = disposition == CREATE_ALWAYS;
-  if (!create && !IsFile(target->local)) return INVALID_HANDLE_VALUE;
-  const bool canWrite = (access & GENERIC_WRITE) != 0;
-  if ((canWrite || create) && ReadOnly(root, target->name)) return INVALID_HANDLE_VALUE;
+  const bool create = disposition == CREATE_ALWAYS, write = create || (access & GENERIC_WRITE) != 0;
+  if (!target || (!create && disposition != OPEN_EXISTING)) return INVALID_HANDLE_VALUE;
+  const fs::file_type type = Type(target->local);
+  if (type == fs::file_type::directory || (!create && type != fs::file_type::regular)) return INVALID_HANDLE_VALUE;
   // Windows refuses a second writer on a file that is open; the program never
   // needs one, so any such attempt is a fault worth seeing.
-  if ((canWrite || create) && IsOpen(device, target->local)) return INVALID_HANDLE_VALUE;
+  if (write && (ReadOnly(root, target->name) || IsOpen(device, target->local))) return INVALID_HANDLE_VALUE;
   if (create) {
     if (!ParentExists(target->local) || !std::ofstream(target->local, std::ios::binary | std::ios::trunc))
       return INVALID_HANDLE_VALUE;
     SetAttributes(root, target->name, 0);
   }
-  FileObject file{{}, target->local, target->name, (access & GENERIC_READ) != 0, canWrite};
-  file.stream.open(target->local, std::ios::binary | std::ios::in | (canWrite ? std::ios::out : std::ios::in));
+  FileObject file{{}, target->local, target->name, (access & GENERIC_READ) != 0, (access & GENERIC_WRITE) != 0};
+  file.stream.open(target->local, std::ios::binary | std::ios::in | (file.canWrite ? std::ios::out : std::ios::in));
   if (!file.stream.is_open()) return INVALID_HANDLE_VALUE;
   return NewHandle(device, std::move(file));
 }
@@ -119,7 +110,8 @@ extern "C" BOOL WINAPI CeDeleteFile(LPCWSTR path) {
   auto lock = Lock();
   const fs::path& root = State().config.root;
   auto target = Resolve(root, name);
-  if (!target || !IsFile(target->local) || IsOpen(State(), target->local) || ReadOnly(root, target->name))
+  if (!target || Type(target->local) != fs::file_type::regular || IsOpen(State(), target->local) ||
+      ReadOnly(root, target->name))
     return FALSE;
   std::error_code error;
   if (!fs::remove(target->local, error)) return FALSE;
@@ -132,7 +124,7 @@ extern "C" BOOL WINAPI CeCreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
   if (!Begin(Op::CeCreateDirectory, name).proceed || path == nullptr) return FALSE;
   auto lock = Lock();
   auto target = Resolve(State().config.root, name);
-  if (!target || Exists(target->local) || !ParentExists(target->local)) return FALSE;
+  if (!target || Type(target->local) != fs::file_type::not_found || !ParentExists(target->local)) return FALSE;
   std::error_code error;
   return fs::create_directory(target->local, error) ? TRUE : FALSE;
 }
@@ -142,7 +134,7 @@ extern "C" BOOL WINAPI CeSetFileAttributes(LPCWSTR path, DWORD attributes) {
   if (!Begin(Op::CeSetFileAttributes, name + " " + Hex8(attributes)).proceed || path == nullptr) return FALSE;
   auto lock = Lock();
   auto target = Resolve(State().config.root, name);
-  if (!target || !Exists(target->local)) return FALSE;
+  if (!target || Type(target->local) == fs::file_type::not_found) return FALSE;
   SetAttributes(State().config.root, target->name, attributes);
   return TRUE;
 }

@@ -1,17 +1,9 @@
-// The handheld's registry, kept in <root>/registry.txt in the familiar
-// exported-registry form so a person or a test can read and seed it:
-//
-//   [HKEY_LOCAL_MACHINE\Software\Meridane]
-//   "DPI"=dword:00000060
-//   "Path"="\\Windows\\ravo.exe"
-//
-// Keys under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, with numbers, which
-// the program writes, and texts, which are kept as written. The file is the
-// only copy: it is read before each operation and written after each change,
-// so edits made from outside are never lost.
-//
-// Key handles name a key by its path, so a key deleted while open is
-// noticed, and the access mask a key was opened with is deliberately not
+// The handheld's registry over <root>/registry.txt, in the exported-registry
+// form (sim/README.md): keys under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE,
+// numbers, which the program writes, and texts, kept as written. The file is
+// the only copy, read before each operation and written after each change,
+// so edits made from outside are never lost. A key handle names its key by
+// path, so a key deleted while open is noticed. The access mask is not
 // enforced: the worker writes through a key it opened for querying, and the
 // handheld lets it.
 #include <cstdlib>
