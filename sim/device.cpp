@@ -1,5 +1,8 @@
-// The attached device, the call record and the prologue every operation runs.
+// The attached device, the call record, the prologue every operation runs
+// and the entry points by name.
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "device/event.h"
@@ -10,23 +13,16 @@ namespace sim {
 namespace detail {
 
 namespace {
-std::mutex& Mutex() {
-  static std::mutex mutex;
-  return mutex;
-}
 // The hook lives apart from the device so that Attach keeps it and a hook
 // that re-enters the simulator never meets the device lock.
-std::mutex& HookMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-std::function<void(Op, unsigned)>& Hook() {
-  static std::function<void(Op, unsigned)> hook;
-  return hook;
-}
+std::mutex gHookMutex;
+std::function<void(Op, unsigned)> gHook;
 }  // namespace
 
-std::unique_lock<std::mutex> Lock() { return std::unique_lock(Mutex()); }
+std::unique_lock<std::mutex> Lock() {
+  static std::mutex mutex;
+  return std::unique_lock(mutex);
+}
 
 Device& State() {
   static Device device;
@@ -40,21 +36,19 @@ CallStart Begin(Op op, std::string detail) {
     Device& device = State();
     if (!device.attached) return start;
     const auto index = static_cast<std::size_t>(op);
-    start.attached = true;
     start.number = ++device.counts[index];
-    unsigned failAt = device.config.faults.failCall[index];
-    start.inject = failAt != 0 && failAt == start.number;
+    const bool inject = device.config.faults.failCall[index] == start.number;
+    start.proceed = !inject;
     start.link = device.config.link;
-    if (device.callLog.is_open()) {
-      device.callLog << OpName(op) << (detail.empty() ? "" : " ") << detail << (start.inject ? " [injected failure]" : "") << '\n';
-      device.callLog.flush();
-    }
+    if (device.callLog.is_open())
+      device.callLog << OpName(op) << (detail.empty() ? "" : " ") << detail << (inject ? " [injected failure]" : "")
+                     << std::endl;
     device.calls.push_back(Call{op, std::move(detail)});
   }
   std::function<void(Op, unsigned)> hook;
   {
-    std::lock_guard lock(HookMutex());
-    hook = Hook();
+    std::lock_guard lock(gHookMutex);
+    hook = gHook;
   }
   if (hook) hook(op, start.number);
   if (start.link.latencyMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(start.link.latencyMs));
@@ -62,8 +56,8 @@ CallStart Begin(Op op, std::string detail) {
 }
 
 void Pace(const LinkModel& link, std::size_t bytes) {
-  if (link.bytesPerSecond <= 0 || bytes == 0) return;
-  std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(bytes) / link.bytesPerSecond));
+  if (link.bytesPerSecond > 0 && bytes != 0)
+    std::this_thread::sleep_for(std::chrono::duration<double>(static_cast<double>(bytes) / link.bytesPerSecond));
 }
 
 HANDLE NewHandle(Device& device, Object object) {
@@ -71,16 +65,6 @@ HANDLE NewHandle(Device& device, Object object) {
   device.nextHandle += 4;
   device.handles.emplace(value, std::move(object));
   return reinterpret_cast<HANDLE>(value);
-}
-
-void CloseStartEvent(Device& device) {
-  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
-  device.startEvent = nullptr;
-}
-
-void SetHook(std::function<void(Op, unsigned)> hook) {
-  std::lock_guard lock(HookMutex());
-  Hook() = std::move(hook);
 }
 
 }  // namespace detail
@@ -99,7 +83,7 @@ const char* OpName(Op op) {
 void Attach(const Config& config) {
   auto lock = detail::Lock();
   detail::Device& device = detail::State();
-  detail::CloseStartEvent(device);
+  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
   device = detail::Device{};
   device.config = config;
   device.attached = true;
@@ -113,12 +97,13 @@ void Detach() {
     auto lock = detail::Lock();
     detail::Device& device = detail::State();
     device.attached = false;
-    detail::CloseStartEvent(device);
+    if (device.startEvent != nullptr) CloseEvent(device.startEvent);
+    device.startEvent = nullptr;
     for (auto& [value, object] : device.handles)
       if (auto* file = std::get_if<detail::FileObject>(&object)) file->stream.close();
     device.callLog.close();
   }
-  detail::SetHook(nullptr);
+  SetCallHook(nullptr);
 }
 
 std::vector<Call> Calls() {
@@ -136,6 +121,24 @@ unsigned OpenHandles() {
   return static_cast<unsigned>(detail::State().handles.size());
 }
 
-void SetCallHook(std::function<void(Op, unsigned)> hook) { detail::SetHook(std::move(hook)); }
+void SetCallHook(std::function<void(Op, unsigned)> hook) {
+  std::lock_guard lock(detail::gHookMutex);
+  detail::gHook = std::move(hook);
+}
+
+void* Entry(const char* name) {
+  if (name == nullptr) return nullptr;
+  {
+    auto lock = detail::Lock();
+    const detail::Device& device = detail::State();
+    const auto& omit = device.config.faults.omit;
+    if (device.attached && std::find(omit.begin(), omit.end(), name) != omit.end()) return nullptr;
+  }
+#define SIM_ENTRY(op, called) \
+  if (std::strcmp(name, #op) == 0) return reinterpret_cast<void*>(&::op);
+  DEVICE_API_OPERATIONS(SIM_ENTRY)
+#undef SIM_ENTRY
+  return nullptr;
+}
 
 }  // namespace sim

@@ -1,105 +1,57 @@
 // The handheld's file system over the folder, with the Windows rules for
 // read-only files and for files that are open, which the PC's file system
 // (and a test run as root) would not enforce.
-#include <algorithm>
-
 #include "sim/internal.h"
 
 using namespace sim;
 using namespace sim::detail;
 
 namespace {
-constexpr DWORD kCreateNew = 1;
-constexpr DWORD kCreateAlways = 2;
-constexpr DWORD kOpenExisting = 3;
-constexpr DWORD kOpenAlways = 4;
-constexpr DWORD kTruncateExisting = 5;
-constexpr DWORD kSettableBits = 0x1 | 0x2 | 0x4 | 0x20;  // read-only, hidden, system, archive
-
-bool IsFile(const fs::path& local) {
+fs::file_type Type(const fs::path& local) {
   std::error_code error;
-  return fs::is_regular_file(local, error);
+  return fs::status(local, error).type();
 }
-bool Exists(const fs::path& local) {
-  std::error_code error;
-  return fs::exists(local, error);
-}
-bool ParentExists(const fs::path& local) {
-  std::error_code error;
-  return fs::is_directory(local.parent_path(), error);
+bool ParentExists(const fs::path& local) { return Type(local.parent_path()) == fs::file_type::directory; }
+bool ReadOnly(const fs::path& root, const std::string& name) {
+  return (GetAttributes(root, name) & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-HANDLE OpenOnDevice(Device& device, const std::string& path, DWORD access, DWORD disposition, DWORD attributes) {
-  auto target = Resolve(device.config.root, path);
-  if (!target || (Exists(target->local) && !IsFile(target->local))) return INVALID_HANDLE_VALUE;
-  const bool exists = IsFile(target->local);
-  Attributes bits(device.config.root);
-  const bool readOnly = exists && bits.ReadOnly(target->name);
-
-  bool create = false, truncate = false;
-  switch (disposition) {
-    case kCreateNew:
-      if (exists) return INVALID_HANDLE_VALUE;
-      create = true;
-      break;
-    case kCreateAlways:
-      create = !exists;
-      truncate = exists;
-      break;
-    case kOpenExisting:
-      if (!exists) return INVALID_HANDLE_VALUE;
-      break;
-    case kOpenAlways:
-      create = !exists;
-      break;
-    case kTruncateExisting:
-      if (!exists) return INVALID_HANDLE_VALUE;
-      truncate = true;
-      break;
-    default:
-      return INVALID_HANDLE_VALUE;
-  }
-  const bool canWrite = (access & GENERIC_WRITE) != 0;
-  if (readOnly && (canWrite || truncate)) return INVALID_HANDLE_VALUE;
-  if (create && !ParentExists(target->local)) return INVALID_HANDLE_VALUE;
-  // Windows refuses a second writer on a file that is open; the worker never
+// Only the two dispositions the program uses; any other is refused rather
+// than half imitated.
+HANDLE Open(Device& device, const std::string& path, DWORD access, DWORD disposition) {
+  const fs::path& root = device.config.root;
+  auto target = Resolve(root, path);
+  const bool create = disposition == CREATE_ALWAYS, write = create || (access & GENERIC_WRITE) != 0;
+  if (!target || (!create && disposition != OPEN_EXISTING)) return INVALID_HANDLE_VALUE;
+  const fs::file_type type = Type(target->local);
+  if (type == fs::file_type::directory || (!create && type != fs::file_type::regular)) return INVALID_HANDLE_VALUE;
+  // Windows refuses a second writer on a file that is open; the program never
   // needs one, so any such attempt is a fault worth seeing.
-  if ((canWrite || truncate) && IsOpen(device, target->local)) return INVALID_HANDLE_VALUE;
-
-  if (create || truncate) {
-    std::ofstream made(target->local, std::ios::binary | std::ios::trunc);
-    if (!made) return INVALID_HANDLE_VALUE;
-    // A new or replaced file takes the attributes asked for.
-    bits.Set(target->name, attributes & kSettableBits);
-    bits.SaveIfChanged();
+  if (write && (ReadOnly(root, target->name) || IsOpen(device, target->local))) return INVALID_HANDLE_VALUE;
+  if (create) {
+    if (!ParentExists(target->local) || !std::ofstream(target->local, std::ios::binary | std::ios::trunc))
+      return INVALID_HANDLE_VALUE;
+    SetAttributes(root, target->name, 0);
   }
-  FileObject file;
-  file.local = target->local;
-  file.devicePath = target->name;
-  file.canRead = (access & GENERIC_READ) != 0;
-  file.canWrite = canWrite;
-  std::ios::openmode mode = std::ios::binary | std::ios::in;
-  if (canWrite) mode |= std::ios::out;
-  file.stream.open(target->local, mode);
+  FileObject file{{}, target->local, target->name, (access & GENERIC_READ) != 0, (access & GENERIC_WRITE) != 0};
+  file.stream.open(target->local, std::ios::binary | std::ios::in | (file.canWrite ? std::ios::out : std::ios::in));
   if (!file.stream.is_open()) return INVALID_HANDLE_VALUE;
   return NewHandle(device, std::move(file));
 }
 }  // namespace
 
 extern "C" HANDLE WINAPI CeCreateFile(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                                      DWORD attributes, HANDLE) {
+                                      DWORD, HANDLE) {
   std::string name = Utf8(path);
-  CallStart start = Begin(Op::CeCreateFile, name);
-  if (!start.attached || start.inject || path == nullptr) return INVALID_HANDLE_VALUE;
+  if (!Begin(Op::CeCreateFile, name).proceed || path == nullptr) return INVALID_HANDLE_VALUE;
   auto lock = Lock();
-  if (!State().attached) return INVALID_HANDLE_VALUE;
-  return OpenOnDevice(State(), name, access, disposition, attributes);
+  return Open(State(), name, access, disposition);
 }
 
 extern "C" BOOL WINAPI CeReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
   if (read != nullptr) *read = 0;
   CallStart start = Begin(Op::CeReadFile, std::to_string(toRead));
-  if (!start.attached || start.inject || (buffer == nullptr && toRead != 0)) return FALSE;
+  if (!start.proceed || (buffer == nullptr && toRead != 0)) return FALSE;
   std::size_t got = 0;
   {
     auto lock = Lock();
@@ -118,18 +70,15 @@ extern "C" BOOL WINAPI CeReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LP
 extern "C" BOOL WINAPI CeWriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
   if (written != nullptr) *written = 0;
   CallStart start = Begin(Op::CeWriteFile, std::to_string(toWrite));
-  if (!start.attached || start.inject || (buffer == nullptr && toWrite != 0)) return FALSE;
+  if (!start.proceed || (buffer == nullptr && toWrite != 0)) return FALSE;
   DWORD count = toWrite;
   {
     auto lock = Lock();
-    Device& device = State();
-    auto* file = Find<FileObject>(device, handle);
+    auto* file = Find<FileObject>(State(), handle);
     if (file == nullptr || !file->canWrite || !file->stream.is_open()) return FALSE;
-    if (device.config.faults.shortWriteAt == start.number) count = toWrite / 2;
-    file->stream.write(static_cast<const char*>(buffer), count);
+    if (State().config.faults.shortWriteAt == start.number) count = toWrite / 2;
     // Written through at once, so the folder shows what the handheld holds.
-    file->stream.flush();
-    if (!file->stream) {
+    if (!file->stream.write(static_cast<const char*>(buffer), count).flush()) {
       file->stream.clear();
       return FALSE;
     }
@@ -140,99 +89,59 @@ extern "C" BOOL WINAPI CeWriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite,
 }
 
 extern "C" BOOL WINAPI CeCloseHandle(HANDLE handle) {
-  std::string what;
+  std::string what = "(not open)";
   {
     auto lock = Lock();
-    auto it = State().handles.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == State().handles.end()) {
-      what = "(not open)";
-    } else if (auto* file = std::get_if<FileObject>(&it->second)) {
-      what = file->devicePath;
-    } else if (auto* process = std::get_if<ProcessObject>(&it->second)) {
-      what = "process " + process->commandLine;
-    } else {
-      what = "(registry key)";
-    }
+    if (auto* file = Find<FileObject>(State(), handle)) what = file->devicePath;
+    if (Find<ProcessObject>(State(), handle)) what = "(process)";
+    if (Find<KeyObject>(State(), handle)) what = "(registry key)";
   }
-  CallStart start = Begin(Op::CeCloseHandle, what);
-  if (!start.attached || start.inject) return FALSE;
+  if (!Begin(Op::CeCloseHandle, what).proceed) return FALSE;
   auto lock = Lock();
-  Device& device = State();
-  auto it = device.handles.find(reinterpret_cast<std::uintptr_t>(handle));
   // Registry keys have their own close; a key passed here stays open.
-  if (it == device.handles.end() || std::holds_alternative<KeyObject>(it->second)) return FALSE;
-  device.handles.erase(it);
+  if (!Find<FileObject>(State(), handle) && !Find<ProcessObject>(State(), handle)) return FALSE;
+  State().handles.erase(reinterpret_cast<std::uintptr_t>(handle));
   return TRUE;
 }
 
 extern "C" BOOL WINAPI CeDeleteFile(LPCWSTR path) {
   std::string name = Utf8(path);
-  CallStart start = Begin(Op::CeDeleteFile, name);
-  if (!start.attached || start.inject || path == nullptr) return FALSE;
+  if (!Begin(Op::CeDeleteFile, name).proceed || path == nullptr) return FALSE;
   auto lock = Lock();
-  Device& device = State();
-  auto target = Resolve(device.config.root, name);
-  if (!target || !IsFile(target->local) || IsOpen(device, target->local)) return FALSE;
-  Attributes bits(device.config.root);
-  if (bits.ReadOnly(target->name)) return FALSE;
+  const fs::path& root = State().config.root;
+  auto target = Resolve(root, name);
+  if (!target || Type(target->local) != fs::file_type::regular || IsOpen(State(), target->local) ||
+      ReadOnly(root, target->name))
+    return FALSE;
   std::error_code error;
   if (!fs::remove(target->local, error)) return FALSE;
-  bits.Forget(target->name);
-  bits.SaveIfChanged();
+  SetAttributes(root, target->name, 0);
   return TRUE;
 }
 
 extern "C" BOOL WINAPI CeCreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
   std::string name = Utf8(path);
-  CallStart start = Begin(Op::CeCreateDirectory, name);
-  if (!start.attached || start.inject || path == nullptr) return FALSE;
+  if (!Begin(Op::CeCreateDirectory, name).proceed || path == nullptr) return FALSE;
   auto lock = Lock();
   auto target = Resolve(State().config.root, name);
-  if (!target || Exists(target->local) || !ParentExists(target->local)) return FALSE;
+  if (!target || Type(target->local) != fs::file_type::not_found || !ParentExists(target->local)) return FALSE;
   std::error_code error;
   return fs::create_directory(target->local, error) ? TRUE : FALSE;
 }
 
 extern "C" BOOL WINAPI CeSetFileAttributes(LPCWSTR path, DWORD attributes) {
   std::string name = Utf8(path);
-  CallStart start = Begin(Op::CeSetFileAttributes, name + " " + Hex8(attributes));
-  if (!start.attached || start.inject || path == nullptr) return FALSE;
-  // Normal is only valid alone; anything outside the settable bits is refused.
-  if ((attributes & ~(kSettableBits | FILE_ATTRIBUTE_NORMAL)) != 0 ||
-      ((attributes & FILE_ATTRIBUTE_NORMAL) != 0 && attributes != FILE_ATTRIBUTE_NORMAL))
-    return FALSE;
+  if (!Begin(Op::CeSetFileAttributes, name + " " + Hex8(attributes)).proceed || path == nullptr) return FALSE;
   auto lock = Lock();
   auto target = Resolve(State().config.root, name);
-  if (!target || !Exists(target->local)) return FALSE;
-  Attributes bits(State().config.root);
-  bits.Set(target->name, attributes);
-  bits.SaveIfChanged();
+  if (!target || Type(target->local) == fs::file_type::not_found) return FALSE;
+  SetAttributes(State().config.root, target->name, attributes);
   return TRUE;
 }
 
+// Bound but never called by the program: refused, so that a program that
+// starts calling it meets a failure rather than an imitation.
 extern "C" BOOL WINAPI CeMoveFile(LPCWSTR from, LPCWSTR to) {
-  std::string fromName = Utf8(from), toName = Utf8(to);
-  CallStart start = Begin(Op::CeMoveFile, fromName + " -> " + toName);
-  if (!start.attached || start.inject || from == nullptr || to == nullptr) return FALSE;
-  auto lock = Lock();
-  Device& device = State();
-  auto source = Resolve(device.config.root, fromName);
-  auto target = Resolve(device.config.root, toName);
-  if (!source || !target || !Exists(source->local) || Exists(target->local) || !ParentExists(target->local))
-    return FALSE;
-  // A folder cannot move into itself, and nothing open moves.
-  if (SameName(target->name.substr(0, std::min(target->name.size(), source->name.size() + 1)), source->name + "\\"))
-    return FALSE;
-  for (const auto& [value, object] : device.handles)
-    if (auto* file = std::get_if<FileObject>(&object);
-        file != nullptr && (file->local == source->local || SameName(file->devicePath.substr(0, source->name.size() + 1),
-                                                                      source->name + "\\")))
-      return FALSE;
-  std::error_code error;
-  fs::rename(source->local, target->local, error);
-  if (error) return FALSE;
-  Attributes bits(device.config.root);
-  bits.Rename(source->name, target->name);
-  bits.SaveIfChanged();
-  return TRUE;
+  Begin(Op::CeMoveFile, Utf8(from) + " -> " + Utf8(to));
+  return FALSE;
 }

@@ -1,8 +1,7 @@
 // What the parts of the simulated handheld share: the attached device, its
-// table of open handles, the per-call prologue, text and path helpers.
+// table of open handles, the prologue of every call, paths and text.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -20,19 +19,6 @@ namespace sim::detail {
 
 namespace fs = std::filesystem;
 
-// ---- text.cpp ----
-// A null string reads as "(null)" so a call record still says what came in.
-std::string Utf8(const WCHAR* text);
-std::string Utf8(const char16_t* text, std::size_t length);
-std::u16string Utf16(std::string_view utf8);
-std::string Lower(std::string_view text);  // ASCII only, like the handheld's own names
-bool SameName(std::string_view a, std::string_view b);
-std::string Trim(std::string_view text);
-fs::path PathFromUtf8(std::string_view utf8);
-std::string Utf8Of(const fs::path& path);
-std::string Hex8(std::uint32_t value);
-
-// ---- the device ----
 struct FileObject {
   std::fstream stream;
   fs::path local;
@@ -43,9 +29,7 @@ struct FileObject {
 struct KeyObject {
   std::string path;  // "HKEY_LOCAL_MACHINE\Software\Meridane", as created
 };
-struct ProcessObject {
-  std::string commandLine;
-};
+struct ProcessObject {};
 using Object = std::variant<FileObject, KeyObject, ProcessObject>;
 
 struct Device {
@@ -55,7 +39,6 @@ struct Device {
   std::vector<Call> calls;
   std::map<std::uintptr_t, Object> handles;
   std::uintptr_t nextHandle = 0x100;
-  DWORD nextProcessId = 0x1000;
   HANDLE startEvent = nullptr;
   std::ofstream callLog;
 };
@@ -65,9 +48,8 @@ std::unique_lock<std::mutex> Lock();
 Device& State();
 
 struct CallStart {
-  bool attached = false;
-  bool inject = false;  // this call is the one sim.ini asked to fail
-  unsigned number = 0;  // 1-based, per operation
+  bool proceed = false;  // attached, and not the call sim.ini asked to fail
+  unsigned number = 0;   // 1-based, per operation
   LinkModel link;
 };
 // Counts and records a call, then runs the hook and the link latency with no
@@ -82,8 +64,6 @@ T* Find(Device& device, const void* handle) {
   auto it = device.handles.find(reinterpret_cast<std::uintptr_t>(handle));
   return it == device.handles.end() ? nullptr : std::get_if<T>(&it->second);
 }
-void CloseStartEvent(Device& device);
-void SetHook(std::function<void(Op, unsigned)> hook);
 
 // ---- paths.cpp ----
 struct DevicePath {
@@ -93,28 +73,20 @@ struct DevicePath {
 // Null for a path that leaves the root, names the root itself or one of the
 // simulator's own record files, or holds characters the handheld refuses.
 std::optional<DevicePath> Resolve(const fs::path& root, std::string_view devicePath);
-
-// The Windows attribute bits of files, which the PC's own permissions cannot
-// carry (the tests may run as root), kept in <root>/attributes.txt.
-class Attributes {
- public:
-  explicit Attributes(const fs::path& root);
-  DWORD Get(const std::string& name) const;  // FILE_ATTRIBUTE_NORMAL when none
-  bool ReadOnly(const std::string& name) const { return (Get(name) & FILE_ATTRIBUTE_READONLY) != 0; }
-  void Set(const std::string& name, DWORD attributes);
-  void Forget(const std::string& name);
-  void Rename(const std::string& from, const std::string& to);
-  void SaveIfChanged() const;
-
- private:
-  fs::path file_;
-  std::map<std::string, std::pair<std::string, DWORD>> entries_;  // lower-case name -> (name, bits)
-  bool changed_ = false;
-};
-
 bool IsOpen(const Device& device, const fs::path& local);
+// The attribute bits of files, which the PC's own permissions cannot carry
+// (the tests may run as root), kept in <root>/attributes.txt.
+DWORD GetAttributes(const fs::path& root, const std::string& name);  // 0 when none
+void SetAttributes(const fs::path& root, const std::string& name, DWORD bits);
 
-// ---- config.cpp ----
-std::optional<Op> OpByName(std::string_view name);
+// ---- text.cpp ----
+// A null string reads as "(null)" so a call record still says what came in.
+std::string Utf8(const WCHAR* text);
+bool SameName(std::string_view a, std::string_view b);  // ASCII case ignored, as on the handheld
+std::string Lower(std::string_view text);
+std::string Trim(std::string_view text);
+fs::path PathFromUtf8(std::string_view utf8);
+std::string Utf8Of(const fs::path& path);
+std::string Hex8(std::uint32_t value);
 
 }  // namespace sim::detail

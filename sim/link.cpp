@@ -10,6 +10,10 @@ namespace {
 constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005u);        // E_FAIL
 constexpr HRESULT kInvalidArg = static_cast<HRESULT>(0x80070057u);  // E_INVALIDARG
 
+void CloseStartEvent(Device& device) {
+  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
+  device.startEvent = nullptr;
+}
 }  // namespace
 
 #ifdef RAVO_SIM_DLL
@@ -23,27 +27,21 @@ extern "C" HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
   // Each start reads sim.ini afresh, so a test can change it between runs.
   ReloadFromEnvironment();
 #endif
-  std::string detail = init == nullptr ? "(null)" : "cbSize=" + std::to_string(init->cbSize);
-  CallStart start = Begin(Op::CeRapiInitEx, detail);
-  if (!start.attached || start.inject) return kFail;
+  CallStart start = Begin(Op::CeRapiInitEx, init == nullptr ? "(null)" : "cbSize=" + std::to_string(init->cbSize));
+  if (!start.proceed) return kFail;
   // A record of another size means the caller was built with another layout.
   if (init == nullptr || init->cbSize != sizeof(RAPIINIT)) return kInvalidArg;
 
   auto lock = Lock();
   Device& device = State();
-  if (!device.attached) return kFail;
   const StartMode mode = device.config.faults.start;
   if (mode == StartMode::Refuse) return kFail;
   // A start left pending by a caller that never ended it is abandoned.
   CloseStartEvent(device);
-  if (mode == StartMode::BrokenEvent) {
-    init->heRapiInit = nullptr;
-    init->hrRapiInit = 0;
-    return 0;
-  }
-  device.startEvent = CreateAutoResetEvent();
-  init->heRapiInit = device.startEvent;
   init->hrRapiInit = 0;
+  init->heRapiInit = nullptr;
+  if (mode == StartMode::BrokenEvent) return 0;
+  device.startEvent = init->heRapiInit = CreateAutoResetEvent();
   if (mode == StartMode::Succeed || mode == StartMode::Fail) {
     init->hrRapiInit = mode == StartMode::Fail ? kFail : 0;
     SignalEvent(device.startEvent);
@@ -52,16 +50,14 @@ extern "C" HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
 }
 
 extern "C" HRESULT WINAPI CeRapiUninit() {
-  CallStart start = Begin(Op::CeRapiUninit, "");
-  if (!start.attached || start.inject) return kFail;
+  if (!Begin(Op::CeRapiUninit, "").proceed) return kFail;
   auto lock = Lock();
   CloseStartEvent(State());
   return 0;
 }
 
 extern "C" INT WINAPI CeGetDesktopDeviceCaps(INT index) {
-  CallStart start = Begin(Op::CeGetDesktopDeviceCaps, std::to_string(index));
-  if (!start.attached || start.inject) return 0;
+  if (!Begin(Op::CeGetDesktopDeviceCaps, std::to_string(index)).proceed) return 0;
   auto lock = Lock();
   return index == LOGPIXELSX ? State().config.dpi : 0;
 }

@@ -11,12 +11,12 @@ namespace {
 // the handheld must not be able to reach them.
 constexpr std::string_view kRecords[] = {"registry.txt", "attributes.txt", "calls.log", "processes.log", "sim.ini"};
 
+// ".." would leave the root, and a drive letter would replace it.
 bool Acceptable(std::string_view part) {
   if (part == "..") return false;
-  for (char c : part) {
-    if (static_cast<unsigned char>(c) < 0x20) return false;
-    if (std::string_view(":*?\"<>|").find(c) != std::string_view::npos) return false;
-  }
+  for (char c : part)
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view(":*?\"<>|").find(c) != std::string_view::npos)
+      return false;
   return true;
 }
 
@@ -30,103 +30,79 @@ fs::path Child(const fs::path& folder, const std::string& part) {
     if (SameName(Utf8Of(entry.path().filename()), part)) return entry.path();
   return exact;
 }
-}  // namespace
 
-std::optional<DevicePath> Resolve(const fs::path& root, std::string_view devicePath) {
-  DevicePath result{root, {}};
-  std::string part;
-  bool first = true;
-  auto take = [&]() -> bool {
-    if (part.empty() || part == ".") return true;
-    if (!Acceptable(part)) return false;
-    if (first)
-      for (std::string_view record : kRecords)
-        if (SameName(part, record)) return false;
-    first = false;
-    result.local = Child(result.local, part);
-    result.name += '\\';
-    result.name += Utf8Of(result.local.filename());
-    return true;
-  };
-  for (char c : devicePath) {
-    if (c == '\\' || c == '/') {
-      if (!take()) return std::nullopt;
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!take() || result.name.empty()) return std::nullopt;
-  return result;
-}
+using AttributeTable = std::map<std::string, std::pair<std::string, DWORD>>;  // lower-case name -> (name, bits)
 
-Attributes::Attributes(const fs::path& root) : file_(root / "attributes.txt") {
-  std::ifstream in(file_);
+AttributeTable ReadAttributes(const fs::path& file) {
+  AttributeTable table;
+  std::ifstream in(file);
   std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
+  for (int number = 1; std::getline(in, line); ++number) {
     std::string text = Trim(line);
     if (text.empty() || text[0] == '#') continue;
     auto blank = text.find(' ');
     unsigned bits = 0;
     if (blank == std::string::npos || std::sscanf(text.substr(0, blank).c_str(), "%x", &bits) != 1) {
-      std::cerr << Utf8Of(file_) << ":" << number << ": expected '<hex bits> <device path>', ignored: " << text
-                << "\n";
+      std::cerr << Utf8Of(file) << ":" << number << ": expected '<hex bits> <device path>', ignored: " << text << "\n";
       continue;
     }
     std::string name = Trim(text.substr(blank + 1));
-    entries_[Lower(name)] = {name, bits};
+    table[Lower(name)] = {name, bits};
   }
+  return table;
 }
+}  // namespace
 
-DWORD Attributes::Get(const std::string& name) const {
-  auto it = entries_.find(Lower(name));
-  return it == entries_.end() ? FILE_ATTRIBUTE_NORMAL : it->second.second;
-}
-
-void Attributes::Set(const std::string& name, DWORD attributes) {
-  attributes &= ~FILE_ATTRIBUTE_NORMAL;
-  if (attributes == 0) return Forget(name);
-  auto& entry = entries_[Lower(name)];
-  if (entry.first == name && entry.second == attributes) return;
-  entry = {name, attributes};
-  changed_ = true;
-}
-
-void Attributes::Forget(const std::string& name) { changed_ |= entries_.erase(Lower(name)) != 0; }
-
-void Attributes::Rename(const std::string& from, const std::string& to) {
-  const std::string prefix = Lower(from);
-  std::map<std::string, std::pair<std::string, DWORD>> moved;
-  for (auto it = entries_.begin(); it != entries_.end();) {
-    if (it->first == prefix || it->first.rfind(prefix + "\\", 0) == 0) {
-      std::string name = to + it->second.first.substr(from.size());
-      moved[Lower(name)] = {name, it->second.second};
-      it = entries_.erase(it);
-      changed_ = true;
-    } else {
-      ++it;
+std::optional<DevicePath> Resolve(const fs::path& root, std::string_view devicePath) {
+  DevicePath result{root, {}};
+  std::string part;
+  for (char c : std::string(devicePath) + "\\") {
+    if (c != '\\' && c != '/') {
+      part += c;
+      continue;
     }
+    if (part.empty() || part == ".") continue;
+    if (!Acceptable(part)) return std::nullopt;
+    if (result.name.empty())
+      for (std::string_view record : kRecords)
+        if (SameName(part, record)) return std::nullopt;
+    result.local = Child(result.local, part);
+    result.name.append("\\").append(Utf8Of(result.local.filename()));
+    part.clear();
   }
-  entries_.merge(moved);
-}
-
-void Attributes::SaveIfChanged() const {
-  if (!changed_) return;
-  std::error_code error;
-  if (entries_.empty()) {
-    fs::remove(file_, error);
-    return;
-  }
-  std::ofstream out(file_, std::ios::trunc);
-  for (const auto& [key, entry] : entries_) out << Hex8(entry.second) << ' ' << entry.first << '\n';
+  if (result.name.empty()) return std::nullopt;
+  return result;
 }
 
 bool IsOpen(const Device& device, const fs::path& local) {
   for (const auto& [value, object] : device.handles)
     if (auto* file = std::get_if<FileObject>(&object); file != nullptr && file->local == local) return true;
   return false;
+}
+
+DWORD GetAttributes(const fs::path& root, const std::string& name) {
+  AttributeTable table = ReadAttributes(root / "attributes.txt");
+  auto it = table.find(Lower(name));
+  return it == table.end() ? 0 : it->second.second;
+}
+
+void SetAttributes(const fs::path& root, const std::string& name, DWORD bits) {
+  const fs::path file = root / "attributes.txt";
+  AttributeTable table = ReadAttributes(file);
+  bits &= ~FILE_ATTRIBUTE_NORMAL;
+  auto it = table.find(Lower(name));
+  if (it == table.end() ? bits == 0 : it->second == std::pair{name, bits}) return;
+  if (bits == 0)
+    table.erase(it);
+  else
+    table[Lower(name)] = {name, bits};
+  std::error_code error;
+  if (table.empty()) {
+    fs::remove(file, error);
+    return;
+  }
+  std::ofstream out(file, std::ios::trunc);
+  for (const auto& [key, entry] : table) out << Hex8(entry.second) << ' ' << entry.first << '\n';
 }
 
 }  // namespace sim::detail

@@ -10,20 +10,17 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR image, LPCWSTR commandLine, LPSEC
                                        LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPWSTR, LPSTARTUPINFOW,
                                        LPPROCESS_INFORMATION info) {
   std::string line = Utf8(image);
-  if (commandLine != nullptr && commandLine[0] != 0) line.append(1, ' ').append(Utf8(commandLine));
-  CallStart start = Begin(Op::CeCreateProcess, line);
-  if (!start.attached || start.inject || image == nullptr || image[0] == 0) return FALSE;
+  if (commandLine != nullptr && commandLine[0] != 0) line.append(" ").append(Utf8(commandLine));
+  if (!Begin(Op::CeCreateProcess, line).proceed || image == nullptr || image[0] == 0) return FALSE;
   auto lock = Lock();
   Device& device = State();
-  {
-    std::ofstream log(device.config.root / "processes.log", std::ios::app);
-    log << line << '\n';
-  }
+  std::ofstream(device.config.root / "processes.log", std::ios::app) << line << '\n';
   if (info != nullptr) {
-    info->hProcess = NewHandle(device, ProcessObject{line});
-    info->hThread = NewHandle(device, ProcessObject{line});
-    info->dwProcessId = device.nextProcessId++;
-    info->dwThreadId = device.nextProcessId++;
+    static DWORD nextId = 0x1000;
+    info->hProcess = NewHandle(device, ProcessObject{});
+    info->hThread = NewHandle(device, ProcessObject{});
+    info->dwProcessId = nextId++;
+    info->dwThreadId = nextId++;
   }
   return TRUE;
 }

@@ -37,7 +37,7 @@ struct Faults {
   std::array<unsigned, kOpCount> failCall{};
   // The N-th CeWriteFile succeeds but writes and reports fewer bytes.
   unsigned shortWriteAt = 0;
-  // Entry points that the library does not export.
+  // Entry points that Entry() does not give out.
   std::vector<std::string> omit;
 };
 
@@ -50,7 +50,7 @@ struct Config {
   std::filesystem::path root;
   Faults faults;
   LinkModel link;
-  int dpi = 96;             // what CeGetDesktopDeviceCaps(LOGPIXELSX) returns
+  int dpi = 96;              // what CeGetDesktopDeviceCaps(LOGPIXELSX) returns
   bool writeCallLog = true;  // append every call to <root>/calls.log
 };
 

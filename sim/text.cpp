@@ -5,76 +5,22 @@
 
 namespace sim::detail {
 
-namespace {
-void Append(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-}  // namespace
-
-std::string Utf8(const char16_t* text, std::size_t length) {
+std::string Utf8(const WCHAR* text) {
+  if (text == nullptr) return "(null)";
   std::string out;
-  out.reserve(length);
-  for (std::size_t i = 0; i < length; ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+  for (std::size_t i = 0; text[i] != 0; ++i) {
+    char32_t c = static_cast<char16_t>(text[i]);
+    const char32_t next = static_cast<char16_t>(text[i + 1]);
+    if (c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c < 0xE000) {
       c = 0xFFFD;  // a lone surrogate cannot be spelled in UTF-8
     }
-    Append(out, c);
-  }
-  return out;
-}
-
-std::string Utf8(const WCHAR* text) {
-  if (text == nullptr) return "(null)";
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return Utf8(reinterpret_cast<const char16_t*>(text), length);
-}
-
-std::u16string Utf16(std::string_view utf8) {
-  std::u16string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    auto b = static_cast<unsigned char>(utf8[i]);
-    int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
-    char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-    bool ok = extra >= 0;
-    for (int k = 1; ok && k <= extra; ++k) {
-      if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
-        ok = false;
-      } else {
-        c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-      }
-    }
-    if (!ok) {
-      out += u'\xFFFD';
-      ++i;
-      continue;
-    }
-    i += extra + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+    constexpr char32_t kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += static_cast<char>(kLead[extra] | (c >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
   }
   return out;
 }
@@ -86,14 +32,13 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return a.size() == b.size() && Lower(a) == Lower(b); }
+bool SameName(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
 
 std::string Trim(std::string_view text) {
   const char* blanks = " \t\r\n";
   auto first = text.find_first_not_of(blanks);
   if (first == std::string_view::npos) return {};
-  auto last = text.find_last_not_of(blanks);
-  return std::string(text.substr(first, last - first + 1));
+  return std::string(text.substr(first, text.find_last_not_of(blanks) - first + 1));
 }
 
 fs::path PathFromUtf8(std::string_view utf8) {

@@ -161,17 +161,29 @@ TEST_F(SimTest, OpenFilesAreCountedAndCannotBeDeletedOrMoved) {
   EXPECT_TRUE(CeDeleteFile(kCardCopy));
 }
 
-TEST_F(SimTest, MoveRenamesAndCarriesTheAttributes) {
+// What the program never asks for is refused, not imitated.
+TEST_F(SimTest, WhatTheProgramNeverUsesFailsCleanly) {
   AddCard();
   AttachDefaults();
   ASSERT_TRUE(WriteFile(kCardCopy, "data"));
-  ASSERT_TRUE(WriteFile(u"\\Storage Card\\other", "other"));
-  ASSERT_TRUE(CeSetFileAttributes(kCardCopy, FILE_ATTRIBUTE_READONLY));
-  EXPECT_FALSE(CeMoveFile(kCardCopy, u"\\Storage Card\\other")) << "the target exists";
-  ASSERT_TRUE(CeMoveFile(kCardCopy, u"\\Built-in Storage\\kept.CAB"));
-  EXPECT_EQ(ReadText(root_ / "Built-in Storage" / "kept.CAB"), "data");
-  EXPECT_FALSE(CeDeleteFile(u"\\Built-in Storage\\kept.CAB")) << "still read-only after the move";
-  EXPECT_FALSE(CeMoveFile(kCardCopy, u"\\Storage Card\\again")) << "the source is gone";
+  for (DWORD disposition : {1u /* CREATE_NEW */, 4u /* OPEN_ALWAYS */, 5u /* TRUNCATE_EXISTING */})
+    EXPECT_EQ(Create(kCardCopy, GENERIC_WRITE, disposition), INVALID_HANDLE_VALUE) << disposition;
+  EXPECT_FALSE(CeMoveFile(kCardCopy, u"\\Storage Card\\moved.CAB"));
+  EXPECT_EQ(ReadText(root_ / "Storage Card" / "Q58ravoInstall.CAB"), "data");
+
+  HKEY key = nullptr;
+  WCHAR noClass[] = {0};
+  ASSERT_EQ(CeRegCreateKeyEx(HKEY_LOCAL_MACHINE, u"Software\\Meridane", 0, noClass, 0, KEY_ALL_ACCESS, nullptr, &key,
+                             nullptr),
+            ERROR_SUCCESS);
+  const char16_t text[] = u"text";
+  EXPECT_NE(CeRegSetValueEx(key, u"Name", 0, 1 /* REG_SZ */, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
+  const BYTE dpi[4] = {0x60, 0, 0, 0};
+  EXPECT_NE(CeRegSetValueEx(key, u"DPI", 0, REG_DWORD, dpi, 2), ERROR_SUCCESS) << "a number of another size";
+  EXPECT_NE(CeRegSetValueEx(key, u"", 0, REG_DWORD, dpi, 4), ERROR_SUCCESS) << "the default value";
+  CeRegCloseKey(key);
+  EXPECT_EQ(ReadText(root_ / "registry.txt"), "[HKEY_LOCAL_MACHINE\\Software]\n\n[HKEY_LOCAL_MACHINE\\Software\\Meridane]\n");
+  EXPECT_EQ(sim::OpenHandles(), 0u);
 }
 
 TEST_F(SimTest, PathsOutsideTheHandheldAreRefused) {
@@ -215,52 +227,45 @@ TEST_F(SimTest, ProcessStartIsLoggedAndItsHandlesCountUntilClosed) {
 // ---- registry ----
 
 TEST_F(SimTest, RegistryRoundTripsThroughTheTextFile) {
+  WriteText(root_ / "registry.txt",
+            "[HKEY_LOCAL_MACHINE\\Software\\Meridane]\n"
+            "\"Path\"=\"\\\\Windows\\\\\xe3\x83\xa9.exe\"\n");
   AttachDefaults();
   HKEY key = nullptr;
   DWORD disposition = 0;
   WCHAR noClass[] = {0};
-  ASSERT_EQ(CeRegCreateKeyEx(HKEY_LOCAL_MACHINE, u"Software\\Meridane", 0, noClass, 0, KEY_ALL_ACCESS, nullptr, &key,
-                             &disposition),
+  ASSERT_EQ(CeRegCreateKeyEx(HKEY_LOCAL_MACHINE, u"Software\\Meridane\\Display", 0, noClass, 0, KEY_ALL_ACCESS,
+                             nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, 1u) << "created";
   const BYTE dpi[4] = {0x60, 0, 0, 0};
   EXPECT_EQ(CeRegSetValueEx(key, u"DPI", 0, REG_DWORD, dpi, 4), ERROR_SUCCESS);
-  const char16_t name[] = u"ravo \"plus\" \\ \u30e9";
-  EXPECT_EQ(CeRegSetValueEx(key, u"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name),
-            ERROR_SUCCESS);
-  const BYTE blob[3] = {1, 2, 0xff};
-  EXPECT_EQ(CeRegSetValueEx(key, u"Blob", 0, 3, blob, 3), ERROR_SUCCESS);
   EXPECT_EQ(CeRegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(sim::OpenHandles(), 0u);
 
   EXPECT_EQ(ReadText(root_ / "registry.txt"),
             "[HKEY_LOCAL_MACHINE\\Software]\n"
             "\n[HKEY_LOCAL_MACHINE\\Software\\Meridane]\n"
-            "\"DPI\"=dword:00000060\n"
-            "\"Name\"=\"ravo \\\"plus\\\" \\\\ \xe3\x83\xa9\"\n"
-            "\"Blob\"=hex:01,02,ff\n");
+            "\"Path\"=\"\\\\Windows\\\\\xe3\x83\xa9.exe\"\n"
+            "\n[HKEY_LOCAL_MACHINE\\Software\\Meridane\\Display]\n"
+            "\"DPI\"=dword:00000060\n");
 
   // A fresh device reads it back; key and value names ignore case.
   sim::Detach();
   AttachDefaults();
-  ASSERT_EQ(CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, u"SOFTWARE\\meridane", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
-  DWORD type = 0, value = 0, size = sizeof value;
+  ASSERT_EQ(CeRegCreateKeyEx(HKEY_LOCAL_MACHINE, u"SOFTWARE\\meridane\\display", 0, noClass, 0, KEY_ALL_ACCESS,
+                             nullptr, &key, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, 2u) << "opened";
+  DWORD type = 0, value = 0, size = 2;
+  EXPECT_EQ(CeRegQueryValueEx(key, u"dpi", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), 234)
+      << "buffer too small";
+  EXPECT_EQ(size, 4u);
   EXPECT_EQ(CeRegQueryValueEx(key, u"dpi", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(value, 96u);
-  char16_t text[32] = {};
-  size = 4;
-  EXPECT_EQ(CeRegQueryValueEx(key, u"Name", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), 234)
-      << "buffer too small";
-  EXPECT_EQ(size, sizeof name);
-  EXPECT_EQ(CeRegQueryValueEx(key, u"Name", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
-  EXPECT_EQ(std::u16string(text), std::u16string(name));
-  BYTE bytes[8] = {};
-  size = sizeof bytes;
-  EXPECT_EQ(CeRegQueryValueEx(key, u"Blob", nullptr, &type, bytes, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, 3u);
-  EXPECT_EQ(std::vector<BYTE>(bytes, bytes + size), std::vector<BYTE>(blob, blob + 3));
-  EXPECT_EQ(CeRegQueryValueEx(key, u"Missing", nullptr, &type, bytes, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(CeRegQueryValueEx(key, u"Missing", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_FILE_NOT_FOUND);
   CeRegCloseKey(key);
 }
 
@@ -328,8 +333,9 @@ TEST_F(SimTest, BadRegistryLinesAreReportedAndSkipped) {
   WriteText(root_ / "registry.txt",
             "\"Orphan\"=dword:1\n"
             "[HKEY_NOWHERE\\Software]\n"
-            "[HKLM\\Software\\Meridane]\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Meridane]\n"
             "\"DPI\"=dword:zz\n"
+            "\"Blob\"=hex:01,02\n"
             "\"Good\"=dword:00000002\n");
   AttachDefaults();
   testing::internal::CaptureStderr();
@@ -339,6 +345,7 @@ TEST_F(SimTest, BadRegistryLinesAreReportedAndSkipped) {
   EXPECT_NE(messages.find("registry.txt:1:"), std::string::npos) << messages;
   EXPECT_NE(messages.find("registry.txt:2:"), std::string::npos) << messages;
   EXPECT_NE(messages.find("registry.txt:4:"), std::string::npos) << messages;
+  EXPECT_NE(messages.find("registry.txt:5:"), std::string::npos) << messages;
   DWORD value = 0, size = 4;
   EXPECT_EQ(CeRegQueryValueEx(key, u"Good", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
   EXPECT_EQ(value, 2u);
@@ -568,22 +575,14 @@ TEST_F(SimTest, ConfigFileSetsEveryKnob) {
             "# a slow handheld that refuses\n"
             "start = refuse\n"
             "fail.CeWriteFile=5   # the fifth chunk\n"
-            "short_write=3\n"
-            "omit=CeWriteFile, CeMoveFile\n"
-            "dpi=192\n"
             "bytes_per_second=1000000\n"
-            "latency_ms=5\n"
-            "call_log=0\n");
+            "latency_ms=5\n");
   sim::Config config = sim::LoadConfig(root_);
   EXPECT_EQ(config.root, root_);
   EXPECT_EQ(config.faults.start, sim::StartMode::Refuse);
   EXPECT_EQ(config.faults.failCall[static_cast<int>(sim::Op::CeWriteFile)], 5u);
-  EXPECT_EQ(config.faults.shortWriteAt, 3u);
-  EXPECT_EQ(config.faults.omit, (std::vector<std::string>{"CeWriteFile", "CeMoveFile"}));
-  EXPECT_EQ(config.dpi, 192);
   EXPECT_EQ(config.link.bytesPerSecond, 1000000.0);
   EXPECT_EQ(config.link.latencyMs, 5u);
-  EXPECT_FALSE(config.writeCallLog);
 
   for (auto [text, mode] : {std::pair{"succeed", sim::StartMode::Succeed}, {"fail", sim::StartMode::Fail},
                             {"never", sim::StartMode::Never}, {"broken-event", sim::StartMode::BrokenEvent}}) {
@@ -601,11 +600,11 @@ TEST_F(SimTest, ConfigFileProblemsAreReportedAndLeaveDefaults) {
   WriteText(root_ / "sim.ini",
             "start=sometimes\n"
             "fail.CeFly=1\n"
-            "dpi=lots\n"
+            "latency_ms=lots\n"
             "no equals sign\n"
             "colour=blue\n"
-            "omit=CeWriteFile,CeNothing\n"
-            "dpi=120\n");
+            "bytes_per_second=-1\n"
+            "latency_ms=7\n");
   testing::internal::CaptureStderr();
   sim::Config config = sim::LoadConfig(root_);
   const std::string messages = testing::internal::GetCapturedStderr();
@@ -613,8 +612,8 @@ TEST_F(SimTest, ConfigFileProblemsAreReportedAndLeaveDefaults) {
     EXPECT_NE(messages.find("sim.ini:" + std::to_string(line) + ":"), std::string::npos) << messages;
   EXPECT_EQ(messages.find("sim.ini:7:"), std::string::npos) << messages;
   EXPECT_EQ(config.faults.start, sim::StartMode::Succeed);
-  EXPECT_TRUE(config.faults.omit.empty());
-  EXPECT_EQ(config.dpi, 120);
+  EXPECT_EQ(config.link.bytesPerSecond, 0.0);
+  EXPECT_EQ(config.link.latencyMs, 7u);
 }
 
 }  // namespace

@@ -1,139 +1,128 @@
 #!/usr/bin/env python3
-"""Lists an executable's imports and resources, and with --check also
-verifies what a technician's copy of RavoVup.exe must hold: only system DLLs
-imported (never rapi.dll), and every resource present, in Japanese, with the
-package byte-identical to the cabinet that was embedded.
+"""Lists an executable's imports, resources and version texts, and with
+--check also verifies what a technician's copy of RavoVup.exe must hold: only
+system DLLs imported (never rapi.dll), and every resource present, in
+Japanese, with the package byte-identical to the cabinet that was embedded.
+--expect-description TEXT also requires TEXT in both the FileDescription and
+the ProductName of the version resource (a demo build says so there).
 
-usage: check_exe.py <RavoVup.exe> [--check <package.cab>]
+usage: check_exe.py <RavoVup.exe> [--check <package.cab>] [--expect-description TEXT]
 """
+import argparse
+import os
 import struct
 import sys
 
-RT_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRING", 10: "RCDATA",
-            14: "GROUP_ICON", 16: "VERSION", 24: "MANIFEST"}
+try:
+    import pefile
+except ImportError:
+    # Debian's python3-pefile serves the system interpreter; a python3 that
+    # comes first on PATH (pyenv, a venv) may not see it.
+    if os.path.exists("/usr/bin/python3") and os.path.realpath(sys.executable) != os.path.realpath("/usr/bin/python3"):
+        os.execv("/usr/bin/python3", ["/usr/bin/python3", *sys.argv])
+    sys.exit("check_exe.py needs pefile: apt-get install python3-pefile")
+
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll", "advapi32.dll"}
+RT_NAMES = {value: name[3:] for name, value in pefile.RESOURCE_TYPE.items() if isinstance(name, str)}
+RT_BITMAP, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 2, 5, 10, 14, 16, 24
+JAPANESE = 0x411
+VERSION_TEXTS = ("FileDescription", "ProductName", "FileVersion")
 
 
-class Image:
-    def __init__(self, data):
-        self.data = data
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise SystemExit("not a PE image")
-        sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-        optional = pe + 24
-        magic = struct.unpack_from("<H", data, optional)[0]
-        directories = optional + (96 if magic == 0x10B else 112)
-        self.dirs = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
-        self.sections = []
-        table = optional + optional_size
-        for i in range(sections):
-            _, vsize, va, rawsize, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
-            self.sections.append((va, max(vsize, rawsize), raw))
-        self.wide = magic != 0x10B
-
-    def offset(self, rva):
-        for va, size, raw in self.sections:
-            if va <= rva < va + size:
-                return raw + rva - va
-        raise ValueError(f"rva {rva:#x} outside sections")
-
-    def cstring(self, rva):
-        at = self.offset(rva)
-        return self.data[at:self.data.index(b"\0", at)].decode("ascii")
-
-    def imports(self):
-        rva = self.dirs[1][0]
-        result = {}
-        while rva:
-            lookup, _, _, name, thunk = struct.unpack_from("<IIIII", self.data, self.offset(rva))
-            if name == 0:
-                break
-            functions = []
-            entry = self.offset(lookup or thunk)
-            step, flag = (8, 1 << 63) if self.wide else (4, 1 << 31)
-            while True:
-                value = struct.unpack_from("<Q" if self.wide else "<I", self.data, entry)[0]
-                if value == 0:
-                    break
-                functions.append(f"#{value & 0xFFFF}" if value & flag else self.cstring((value & 0x7FFFFFFF) + 2))
-                entry += step
-            result[self.cstring(name)] = functions
-            rva += 20
-        return result
-
-    def resources(self):
-        """(type, name, language, bytes) for every resource."""
-        base = self.dirs[2][0]
-        out = []
-
-        def walk(rva, path):
-            at = self.offset(base + rva)
-            named, numbered = struct.unpack_from("<12xHH", self.data, at)
-            for i in range(named + numbered):
-                ident, target = struct.unpack_from("<II", self.data, at + 16 + 8 * i)
-                if ident & 0x80000000:
-                    s = self.offset(base + (ident & 0x7FFFFFFF))
-                    length = struct.unpack_from("<H", self.data, s)[0]
-                    key = self.data[s + 2:s + 2 + 2 * length].decode("utf-16-le")
-                else:
-                    key = ident
-                if target & 0x80000000:
-                    walk(target & 0x7FFFFFFF, path + [key])
-                else:
-                    data_rva, size = struct.unpack_from("<II", self.data, self.offset(base + target))
-                    at_data = self.offset(data_rva)
-                    out.append((path[0], path[1], key, self.data[at_data:at_data + size]))
-
-        walk(0, [])
-        return out
+def imports(image):
+    return {entry.dll.decode("ascii"): len(entry.imports) for entry in getattr(image, "DIRECTORY_ENTRY_IMPORT", [])}
 
 
-def main():
-    args = sys.argv[1:]
-    if not args or (len(args) != 1 and (len(args) != 3 or args[1] != "--check")):
-        sys.exit(__doc__)
-    with open(args[0], "rb") as f:
-        image = Image(f.read())
-    imports = image.imports()
-    resources = image.resources()
-    for dll, functions in imports.items():
-        print(f"import {dll}: {len(functions)} functions")
-    for kind, name, language, data in resources:
-        print(f"resource {RT_NAMES.get(kind, kind)} {name} lang {language}: {len(data)} bytes")
-    if len(args) == 1:
-        return
+def resources(image):
+    """(type, name, language, bytes) for every resource; names are ids or texts."""
+    out = []
 
+    def key(entry):
+        return str(entry.name) if entry.name is not None else entry.id
+
+    root = getattr(image, "DIRECTORY_ENTRY_RESOURCE", None)
+    for kind in root.entries if root else []:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                data = language.data.struct
+                out.append((key(kind), key(name), language.id, image.get_data(data.OffsetToData, data.Size)))
+    return out
+
+
+def version_texts(image):
+    """The StringFileInfo values, decoded."""
+    texts = {}
+    for info in getattr(image, "FileInfo", []):
+        for block in info:
+            for table in getattr(block, "StringTable", []):
+                for name, value in table.entries.items():
+                    texts[name.decode("utf-8", "replace")] = value.decode("utf-8", "replace")
+    return texts
+
+
+def problems_of(imported, found, package):
     problems = []
-    foreign = [dll for dll in imports if dll.lower() not in SYSTEM_DLLS]
+    foreign = [dll for dll in imported if dll.lower() not in SYSTEM_DLLS]
     if foreign:
         problems.append(f"imports beyond the system DLLs: {foreign}")
-    found = {(kind, name): data for kind, name, _, data in resources}
-    if any(language != 1041 for _, _, language, _ in resources):
+    if any(language != JAPANESE for _, _, language, _ in found):
         problems.append("a resource is not Japanese (1041)")
-    with open(args[2], "rb") as f:
-        package = f.read()
-    if found.get((10, "CABFILE")) != package:
+    by_id = {(kind, name): data for kind, name, _, data in found}
+    if by_id.get((RT_RCDATA, "CABFILE")) != package:
         problems.append("RCDATA CABFILE is missing or differs from the package")
-    bitmap = found.get((2, 129), b"")
+    bitmap = by_id.get((RT_BITMAP, 129), b"")
     if len(bitmap) < 40 or struct.unpack_from("<IiiHH", bitmap) != (40, 600, 400, 1, 24):
         problems.append("BITMAP 129 is not 600x400 at 24 bits")
-    group = found.get((14, 128), b"")
-    sizes = sorted((group[6 + 14 * i], group[6 + 14 * i + 2]) for i in range(len(group) >= 6 and group[4] or 0))
+    group = by_id.get((RT_GROUP_ICON, 128), b"")
+    count = group[4] if len(group) >= 6 else 0
+    sizes = sorted((group[6 + 14 * i], group[6 + 14 * i + 2]) for i in range(count))
     if sizes != [(16, 16), (32, 16)]:
         problems.append(f"GROUP_ICON 128 holds {sizes}, wanted 16 and 32 px at 16 colours")
     for dialog in (102, 130):
-        if (5, dialog) not in found:
+        if (RT_DIALOG, dialog) not in by_id:
             problems.append(f"DIALOG {dialog} missing")
-    if b"asInvoker" not in found.get((24, 1), b""):
+    if b"asInvoker" not in by_id.get((RT_MANIFEST, 1), b""):
         problems.append("manifest missing or not asInvoker")
-    if (16, 1) not in found:
+    if (RT_VERSION, 1) not in by_id:
         problems.append("VERSIONINFO missing")
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(usage=__doc__.split("usage: ")[1])
+    parser.add_argument("exe")
+    parser.add_argument("--check", metavar="PACKAGE_CAB")
+    parser.add_argument("--expect-description", metavar="TEXT")
+    args = parser.parse_args()
+
+    try:
+        image = pefile.PE(args.exe)
+    except pefile.PEFormatError as error:
+        sys.exit(f"{args.exe}: not a PE image ({error})")
+    imported = imports(image)
+    found = resources(image)
+    texts = version_texts(image)
+    for dll, count in imported.items():
+        print(f"import {dll}: {count} functions")
+    for kind, name, language, data in found:
+        print(f"resource {RT_NAMES.get(kind, kind)} {name} lang {language}: {len(data)} bytes")
+    for name in VERSION_TEXTS:
+        print(f"version {name}: {texts.get(name, '(none)')}")
+
+    problems = []
+    if args.check:
+        with open(args.check, "rb") as f:
+            problems += problems_of(imported, found, f.read())
+    if args.expect_description is not None:
+        for name in ("FileDescription", "ProductName"):
+            if args.expect_description not in texts.get(name, ""):
+                problems.append(f"version {name} does not contain {args.expect_description!r}")
     for problem in problems:
         print("FAIL:", problem)
     if problems:
         sys.exit(1)
-    print("executable: all checks passed")
+    if args.check or args.expect_description is not None:
+        print("executable: all checks passed")
 
 
 if __name__ == "__main__":
