@@ -1,6 +1,11 @@
 // Drives RavoVup's windows from outside, the way a user would, for the demo
 // and the Wine tests. One command per run; exit code 0 on success, 1 when a
-// wait timed out or a window was not found, 2 on bad usage.
+// wait timed out or a window was not found, 2 on bad usage. `ui_driver serve`
+// instead reads commands from stdin, one a line with its words separated by
+// tabs, and answers each with one line on stdout:
+//   {"code":<exit code as above>,"out":"<what the command printed>"}
+// A Wine process start costs more than most steps, and a step right after a
+// click must not wait for one.
 //
 //   ui_driver wait <title> [ms]           a visible top-level window appears
 //   ui_driver wait-gone <title> [ms]      ... and is gone again
@@ -21,8 +26,12 @@
 //                                         delay, prints what it shows, posts
 //                                         Escape (IDCANCEL) to it and waits
 //                                         (ms again) for it to close
-//   ui_driver watch <title> [ms]          records every change of what the
-//                                         windows show until <title> appears
+//   ui_driver watch <title> [ms] [<click title> <id>]
+//                                         records every change of what the
+//                                         windows show until <title> appears;
+//                                         with a click, posts it once the
+//                                         first snapshot is taken and ends
+//                                         with "after\t<ms since the click>"
 //   ui_driver windows                     lists visible top-level windows
 //   ui_driver do "<command>|<arg>|..." ...
 //                                         runs those commands in turn and
@@ -50,14 +59,20 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-// Everything printed, for the transcript.
+// Serving, a command's output is collected into its answer line; otherwise
+// it is kept for the transcript.
+bool serving = false;
 std::string printed;
 
 // Raw UTF-8 bytes to stdout, whatever the console code page.
-void Print(const std::string& text) {
-  printed += text;
+void Write(const std::string& text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void Print(const std::string& text) {
+  printed += text;
+  if (!serving) Write(text);
 }
 
 // The text may change between asking its length and reading it (a title
@@ -119,7 +134,7 @@ HWND Control(const std::wstring& title, int id) {
 int Fail(const char* what, const std::wstring& title) {
   std::string line = std::string("ui_driver: ") + what + ": " + Utf8(title) + "\n";
   printed += line;
-  std::fputs(line.c_str(), stderr);
+  if (!serving) std::fputs(line.c_str(), stderr);
   return 1;
 }
 
@@ -233,11 +248,21 @@ int Run(int argc, wchar_t** argv) {
       if (now != last) Print(now);
       last = now;
     };
+    record();
+    // The click comes once the watch runs, so it sees everything that follows.
+    ULONGLONG clicked = GetTickCount64();
+    if (argc > 5) {
+      HWND control = Control(argv[4], _wtoi(argv[5]));
+      if (control == nullptr) return Fail("no such control", argv[4]);
+      PostMessageW(control, BM_CLICK, 0, 0);
+      clicked = GetTickCount64();
+    }
     bool found = WaitFor(Milliseconds(argc, argv, 3), [&] {
       record();
       return Find(title) != nullptr;
     }, 10);
     record();  // the window may have come after the last snapshot
+    if (argc > 5) Print("after\t" + std::to_string(GetTickCount64() - clicked) + "\n");
     return found ? 0 : Fail("no window", title);
   }
   if (argc < 4) return 2;
@@ -305,12 +330,66 @@ int Run(int argc, wchar_t** argv) {
   return 2;
 }
 
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out.append(1, '\\').append(1, c);
+    else if (c == '\n') out += "\\n";
+    else if (static_cast<unsigned char>(c) < 0x20) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x", c);
+      out += code;
+    } else out += c;
+  }
+  return out + "\"";
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+  return out;
+}
+
+// One command a line until stdin ends.
+int Serve(const wchar_t* self) {
+  serving = true;
+  std::string pending;
+  char buffer[4096];
+  DWORD got = 0;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  while (ReadFile(input, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    pending.append(buffer, got);
+    for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+      std::string line = pending.substr(0, end);
+      pending.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::vector<std::wstring> words{self};
+      std::wstring text = Wide(line);
+      for (std::size_t start = 0;;) {
+        std::size_t tab = text.find(L'\t', start);
+        words.push_back(text.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start));
+        if (tab == std::wstring::npos) break;
+        start = tab + 1;
+      }
+      std::vector<wchar_t*> argv;
+      for (auto& word : words) argv.push_back(word.data());
+      printed.clear();
+      int result = Run(static_cast<int>(argv.size()), argv.data());
+      Write("{\"code\":" + std::to_string(result) + ",\"out\":" + JsonString(printed) + "}\n");
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 // `ui_driver do "<command>|<arg>|..." ...` runs several commands in one
 // process, in order, until one fails: a Wine process start costs more than
 // most steps, and a step right after a click does not wait for one.
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"serve") return Serve(argv[0]);
   if (argc < 2 || std::wstring(argv[1]) != L"do") {
     int result = Run(argc, argv);
     AppendTranscript(argc, argv, result);
