@@ -94,12 +94,19 @@ dist: windows
 	done
 	@ls -l dist/*/RavoVup.exe dist/*/sim/rapi.dll
 
+# The Wine suite (tests/wine, pytest): both architectures at once, each with
+# its own Xvfb and prefix. build/wine-test/<arch>/ gets the transcript, the
+# screenshots of failures and junit.xml. WINE_TEST_ARGS adds pytest options,
+# e.g. WINE_TEST_ARGS="-k storm".
+PYTEST ?= pytest-3
+wine_test = timeout 540 $(PYTEST) tests/wine -v --arch $(1) --build-dir build/$(1) \
+  --junitxml=build/wine-test/$(1)/junit.xml $(WINE_TEST_ARGS)
 wine-test: windows
 	for arch in x86_64 i686; do \
 	  python3 tools/check_exe.py build/$$arch/app/RavoVup.exe --check build/$$arch/resources/package.cab || exit 1; \
 	done
-	tools/wine_test.sh $(WIN32) >build/wine-test-i686.log 2>&1 & i686=$$!; \
-	sleep 5; tools/wine_test.sh $(WIN64); x86_64=$$?; \
+	$(call wine_test,i686) >build/wine-test-i686.log 2>&1 & i686=$$!; \
+	$(call wine_test,x86_64); x86_64=$$?; \
 	wait $$i686; i686=$$?; cat build/wine-test-i686.log; \
 	test $$x86_64 = 0 -a $$i686 = 0
 

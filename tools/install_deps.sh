@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and running the Windows program needs on Debian:
 # the mingw-w64 cross compilers, Wine (64- and 32-bit), Xvfb, the Japanese
-# fonts, imagemagick and gcab. Does nothing when all of it is there.
+# fonts, imagemagick, gcab, and pytest for the Wine suite. Does nothing when
+# all of it is there.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 need=(cmake make python3 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-      binutils-mingw-w64-i686 wine wine64 xvfb xauth fonts-ipafont-gothic imagemagick gcab)
+      binutils-mingw-w64-i686 wine wine64 xvfb xauth fonts-ipafont-gothic imagemagick gcab python3-pytest)
 missing=()
 for p in "${need[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=("wine32:i386")
