@@ -33,14 +33,8 @@
 //                                         first snapshot is taken and ends
 //                                         with "after\t<ms since the click>"
 //   ui_driver windows                     lists visible top-level windows
-//   ui_driver do "<command>|<arg>|..." ...
-//                                         runs those commands in turn and
-//                                         stops at the first that fails
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
-// With RAVO_TRANSCRIPT set, every command appends to that file the time it
-// ended, the command, what it printed and its exit code, so a test run leaves
-// an ordered record of what was seen and done.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -59,8 +53,7 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-// Serving, a command's output is collected into its answer line; otherwise
-// it is kept for the transcript.
+// Serving, a command's output is collected into its answer line.
 bool serving = false;
 std::string printed;
 
@@ -71,8 +64,8 @@ void Write(const std::string& text) {
 }
 
 void Print(const std::string& text) {
-  printed += text;
-  if (!serving) Write(text);
+  if (serving) printed += text;
+  else Write(text);
 }
 
 // The text may change between asking its length and reading it (a title
@@ -133,8 +126,8 @@ HWND Control(const std::wstring& title, int id) {
 
 int Fail(const char* what, const std::wstring& title) {
   std::string line = std::string("ui_driver: ") + what + ": " + Utf8(title) + "\n";
-  printed += line;
-  if (!serving) std::fputs(line.c_str(), stderr);
+  if (serving) printed += line;
+  else std::fputs(line.c_str(), stderr);
   return 1;
 }
 
@@ -177,33 +170,6 @@ std::string Snapshot() {
   std::string lines;
   for (HWND window : TopLevelWindows()) lines.append("seen\t").append(Describe(window)).append("\n");
   return lines;
-}
-
-std::string Now() {
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-  return text;
-}
-
-void AppendTranscript(int argc, wchar_t** argv, int result) {
-  const wchar_t* path = _wgetenv(L"RAVO_TRANSCRIPT");
-  if (path == nullptr || *path == L'\0') return;
-  std::string record = Now();
-  for (int i = 1; i < argc; ++i) record.append(" \"").append(Escaped(argv[i])).append("\"");
-  record.append(" -> ").append(std::to_string(result)).append("\n");
-  std::size_t start = 0;
-  while (start < printed.size()) {
-    std::size_t end = printed.find('\n', start);
-    if (end == std::string::npos) end = printed.size();
-    record.append("    ").append(printed, start, end - start).append("\n");
-    start = end + 1;
-  }
-  if (FILE* file = _wfopen(path, L"ab")) {
-    std::fwrite(record.data(), 1, record.size(), file);
-    std::fclose(file);
-  }
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -385,32 +351,7 @@ int Serve(const wchar_t* self) {
 
 }  // namespace
 
-// `ui_driver do "<command>|<arg>|..." ...` runs several commands in one
-// process, in order, until one fails: a Wine process start costs more than
-// most steps, and a step right after a click does not wait for one.
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wstring(argv[1]) == L"serve") return Serve(argv[0]);
-  if (argc < 2 || std::wstring(argv[1]) != L"do") {
-    int result = Run(argc, argv);
-    AppendTranscript(argc, argv, result);
-    return result;
-  }
-  for (int step = 2; step < argc; ++step) {
-    std::vector<std::wstring> words{argv[0]};
-    std::wstring text = argv[step];
-    for (std::size_t start = 0;;) {
-      std::size_t bar = text.find(L'|', start);
-      words.push_back(text.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
-      if (bar == std::wstring::npos) break;
-      start = bar + 1;
-    }
-    std::vector<wchar_t*> stepArgv;
-    for (auto& word : words) stepArgv.push_back(word.data());
-    const int stepArgc = static_cast<int>(stepArgv.size());
-    printed.clear();
-    int result = Run(stepArgc, stepArgv.data());
-    AppendTranscript(stepArgc, stepArgv.data(), result);
-    if (result != 0) return result;
-  }
-  return 0;
+  return Run(argc, argv);
 }
