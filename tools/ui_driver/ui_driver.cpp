@@ -10,6 +10,9 @@
 //   ui_driver wait <title> [ms]           a visible top-level window appears
 //   ui_driver wait-gone <title> [ms]      ... and is gone again
 //   ui_driver wait-enabled <title> <id> [ms]
+//                                         the control and its window take
+//                                         input (a modal box disables the
+//                                         window, not its controls)
 //   ui_driver click <title> <id>          posts a button click
 //   ui_driver check <title> <id> <0|1>    clicks a check box into that state
 //   ui_driver command <title> <id>        posts WM_COMMAND as the dialog
@@ -262,7 +265,8 @@ int Run(int argc, wchar_t** argv) {
     return WaitFor(Milliseconds(argc, argv, 4),
                    [&] {
                      HWND control = Control(title, id);
-                     return control != nullptr && IsWindowEnabled(control);
+                     return control != nullptr && IsWindowEnabled(control) &&
+                            IsWindowEnabled(GetAncestor(control, GA_ROOT));
                    })
                ? 0
                : Fail("control not enabled", title);
