@@ -11,6 +11,7 @@ import pytest
 
 import texts
 from driver import Driver
+from package import Package
 from scenario import Scenario, Transcript
 from wine import Wine, Xvfb, can_run_32bit
 
@@ -56,7 +57,7 @@ def text():
 
 @pytest.fixture(scope="session")
 def package(options):
-    return options.package.read_bytes()
+    return Package(options.package)
 
 
 @pytest.fixture(scope="session")
@@ -69,18 +70,18 @@ def session(options, request):
     shutil.rmtree(options.work, ignore_errors=True)
     options.work.mkdir(parents=True)
     xvfb = Xvfb()
-    request.config.stash[SHOTS] = (xvfb, options.work)
-    wine = Wine(ROOT, options.work / "prefix", xvfb.display)
-    if options.arch == "i686":
-        wine.prepare(options.rapi64, options.rapi)
-    else:
-        wine.prepare(options.rapi)
-    transcript = Transcript(options.work / "transcript.txt")
-    driver = Driver(wine.loader + [str(options.driver)], wine.env, transcript, options.work / "ui_driver.log")
-    yield SimpleNamespace(wine=wine, driver=driver, transcript=transcript)
-    driver.close()
-    wine.stop_server()
-    xvfb.stop()
+    try:
+        wine = Wine(ROOT, options.work / "prefix", xvfb.display)
+        wine.prepare(*((options.rapi64, options.rapi) if options.arch == "i686" else (options.rapi,)))
+        transcript = Transcript(options.work / "transcript.txt")
+        driver = Driver(wine.loader + [str(options.driver)], wine.env, transcript, options.work / "ui_driver.log")
+        run = SimpleNamespace(xvfb=xvfb, work=options.work, wine=wine, driver=driver, transcript=transcript)
+        request.config.stash[RUN] = run
+        yield run
+        driver.close()
+        wine.stop_server()
+    finally:
+        xvfb.stop()
 
 
 @pytest.fixture
@@ -92,14 +93,21 @@ def scenario(request, session, options, text, package):
     began = time.monotonic()
     current = Scenario(name, options.work, session.wine, session.driver, options, text, package,
                        session.transcript)
-    request.node.stash[TRANSCRIPT] = session.transcript
     yield current
     current.end()
     session.transcript.write(f"-- {name}: {time.monotonic() - began:.1f} s")
 
 
-SHOTS = pytest.StashKey()
-TRANSCRIPT = pytest.StashKey()
+RUN = pytest.StashKey()
+
+
+def pytest_terminal_summary(terminalreporter, config):
+    run = config.stash.get(RUN, None)
+    if run is None:
+        return
+    for line in run.transcript.notes:
+        terminalreporter.write_line(line)
+    terminalreporter.write_line(f"transcript: {run.transcript.path}")
 
 
 @pytest.hookimpl(hookwrapper=True)
@@ -108,16 +116,12 @@ def pytest_runtest_makereport(item, call):
     as it was, before the scenario's program is stopped."""
     outcome = yield
     report = outcome.get_result()
-    if not report.failed or call.excinfo is None:
+    run = item.config.stash.get(RUN, None)
+    if not report.failed or call.excinfo is None or run is None:
         return
-    shots = item.config.stash.get(SHOTS, None)
-    message = call.excinfo.exconly().splitlines()[0] if call.excinfo.exconly() else report.when
-    if shots is not None:
-        xvfb, work = shots
-        number = len(list(work.glob("failure-*.png"))) + 1
-        xvfb.screenshot(work / f"failure-{number}.png")
-        message += f" (screenshot failure-{number}.png)"
-    transcript = item.stash.get(TRANSCRIPT, None)
-    if transcript is not None:
-        transcript.write(f"FAIL: {item.name}: {message}")
+    number = len(list(run.work.glob("failure-*.png"))) + 1
+    run.xvfb.screenshot(run.work / f"failure-{number}.png")
+    message = (call.excinfo.exconly().splitlines() or [report.when])[0]
+    message += f" (screenshot failure-{number}.png)"
+    run.transcript.write(f"FAIL: {item.name}: {message}")
     report.sections.append(("wine", message))

@@ -62,4 +62,4 @@ class Handheld:
     def holds(self, relative, package):
         """The file is there and byte-identical to the package."""
         file = self.path(relative)
-        return file.is_file() and file.read_bytes() == package
+        return file.is_file() and file.read_bytes() == package.data

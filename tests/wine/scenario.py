@@ -16,7 +16,12 @@ class Transcript:
 
     def __init__(self, path):
         self.path = path
+        self.notes = []  # lines for the end of the run's report too
         path.write_text("")
+
+    def note(self, line):
+        self.notes.append(line)
+        self.write(line)
 
     def write(self, line):
         with open(self.path, "a", encoding="utf-8") as file:

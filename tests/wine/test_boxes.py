@@ -10,7 +10,7 @@ import pytest
 
 import handheld as hh
 from scenario import NO, OK, OPTION, START, YES, Scenario
-from texts import TEXT as T, chunks
+from texts import TEXT as T
 
 NEWER = "Version 1.1.2.1"  # above the package's own version
 TOO_OLD = "Version 1.0.9.9"  # below the oldest version that may be revised
@@ -20,7 +20,7 @@ TOO_OLD = "Version 1.0.9.9"  # below the oldest version that may be revised
 class Box:
     code: int  # the code the program reports
     name: str
-    breaks: Callable  # (handheld, package bytes): what is wrong on the handheld
+    breaks: Callable  # (handheld, package): what is wrong on the handheld
     option: int  # the memory-card option as the user sets it
     caption: str
     message: str
@@ -34,8 +34,7 @@ def sim(**keys):
 
 def write_fails_in_install_copy(h, package):
     # The card copy takes one write a chunk; the install copy follows it.
-    n = chunks(len(package))
-    h.configure(**{"fail.CeWriteFile": n + max(1, n // 3)})
+    h.configure(**{"fail.CeWriteFile": package.chunks + max(1, package.chunks // 3)})
 
 
 BOXES = [

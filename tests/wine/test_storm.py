@@ -58,7 +58,7 @@ def test_storm(scenario, text, package, options):
             assert not h.path(copy).exists() or h.holds(copy, package), f"storm {i}: no partial file: {copy}"
         assert not h.installer_started(), f"storm {i}: installer not started"
     scenario.link_ended()
-    log(f"storm: {ATTEMPTS} attempts, the slowest closed {slowest} ms after Escape; landed: "
+    scenario.transcript.note(f"storm: {ATTEMPTS} attempts, the slowest closed {slowest} ms after Escape; landed: "
         + " ".join(f"{stage} {landed[stage]}" for stage in stage_of.values())
         + f" (too late, run completed: {landed['completed']})")
     for stage in stage_of.values():

@@ -41,11 +41,3 @@ def template_pattern(template):
     pieces = {"%%": "%", "%d": r"(\d+)", "%s": "(.*)"}
     return re.compile("".join(pieces.get(p, re.escape(p)) for p in parts), re.S)
 
-
-# The remote API writes at most 65,535 bytes a call, so the program copies in
-# chunks of that size; a fault position counts those writes.
-CHUNK = 0xFFFF
-
-
-def chunks(size):
-    return -(-size // CHUNK)
