@@ -61,13 +61,14 @@ class Driver:
                                          stderr=self._log, env=self._env)
         self._buffer = b""
 
-    def close(self):
+    def close(self, limit_s=10):
+        """Ends the driver: its stdin closed, it ends by itself, or is killed."""
         if self._process is None:
             return
-        self._process.stdin.close()
         try:
-            self._process.wait(10)
-        except subprocess.TimeoutExpired:
+            self._process.stdin.close()
+            self._process.wait(limit_s)
+        except (OSError, subprocess.TimeoutExpired):
             self._process.kill()
             self._process.wait()
         self._process = None
@@ -89,14 +90,15 @@ class Driver:
         words = [str(w) for w in words]
         if self._process is None:
             self._start()
-        self._process.stdin.write(("\t".join(words) + "\n").encode())
-        self._process.stdin.flush()
-        answer = self._answer(time.monotonic() + limit_ms / 1000 + self.SLACK_S)
+        try:
+            self._process.stdin.write(("\t".join(words) + "\n").encode())
+            self._process.stdin.flush()
+            answer = self._answer(time.monotonic() + limit_ms / 1000 + self.SLACK_S)
+        except OSError:
+            answer = None
         if answer is None:
             # A driver that hangs or died is replaced for the next command.
-            self._process.kill()
-            self._process.wait()
-            self._process = None
+            self.close(limit_s=0)
             self._transcript.command(words, None, "")
             raise DriverError(f"ui_driver gave no answer to {words}")
         result = Result(words, answer["code"], answer["out"])
