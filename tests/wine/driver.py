@@ -34,13 +34,11 @@ class Result:
 
 
 class Window:
-    """What `texts` read of a window: its title, and for a message box its
-    message (the static text without an id) and the ids of its buttons."""
+    """What `texts` read of a window: its children's texts, and for a message
+    box its message (the static text without an id) and its buttons' ids."""
 
     def __init__(self, result):
-        rows = result.rows()
-        self.title = rows[0][1] if rows and rows[0][0] == "title" else None
-        children = [row for row in rows[1:] if len(row) == 3]
+        children = [row for row in result.rows()[1:] if len(row) == 3]
         self.message = "\n".join(text for ident, kind, text in children if ident == "-1" and kind == "Static")
         self.buttons = tuple(int(ident) for ident, kind, _ in children if kind == "Button")
         self.texts = [text for _, _, text in children]
