@@ -99,7 +99,7 @@ dist: windows
 # screenshots of failures and junit.xml. WINE_TEST_ARGS adds pytest options,
 # e.g. WINE_TEST_ARGS="-k storm".
 PYTEST ?= pytest-3
-wine_test = timeout 540 $(PYTEST) tests/wine -v --arch $(1) --build-dir build/$(1) \
+wine_test = timeout -s INT -k 30 540 $(PYTEST) tests/wine -v --arch $(1) --build-dir build/$(1) \
   --junitxml=build/wine-test/$(1)/junit.xml $(WINE_TEST_ARGS)
 wine-test: windows
 	for arch in x86_64 i686; do \
