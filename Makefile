@@ -96,11 +96,18 @@ dist:
 	@RAVO_CABINET="$(RAVO_CABINET)" SIGN_PKCS12="$(SIGN_PKCS12)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" \
 	  JOBS=$(JOBS) tools/dist.sh "$(DIST)"
 
+# The Wine suite (tests/wine, pytest): both architectures at once, each with
+# its own Xvfb and prefix. build/wine-test/<arch>/ gets the transcript, the
+# screenshots of failures and junit.xml. WINE_TEST_ARGS adds pytest options,
+# e.g. WINE_TEST_ARGS="-k storm".
+PYTEST ?= pytest-3
+wine_test = timeout -s INT -k 30 540 $(PYTEST) tests/wine -v --arch $(1) --build-dir build/$(1) \
+  --junitxml=build/wine-test/$(1)/junit.xml $(WINE_TEST_ARGS)
 wine-test: windows
 	ctest --preset win64
 	ctest --preset win32
-	tools/wine_test.sh $(WIN32) >build/wine-test-i686.log 2>&1 & i686=$$!; \
-	sleep 5; tools/wine_test.sh $(WIN64); x86_64=$$?; \
+	$(call wine_test,i686) >build/wine-test-i686.log 2>&1 & i686=$$!; \
+	$(call wine_test,x86_64); x86_64=$$?; \
 	wait $$i686; i686=$$?; cat build/wine-test-i686.log; \
 	test $$x86_64 = 0 -a $$i686 = 0
 

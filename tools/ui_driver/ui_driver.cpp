@@ -1,10 +1,18 @@
 // Drives RavoVup's windows from outside, the way a user would, for the demo
 // and the Wine tests. One command per run; exit code 0 on success, 1 when a
-// wait timed out or a window was not found, 2 on bad usage.
+// wait timed out or a window was not found, 2 on bad usage. `ui_driver serve`
+// instead reads commands from stdin, one a line with its words separated by
+// tabs, and answers each with one line on stdout:
+//   {"code":<exit code as above>,"out":"<what the command printed>"}
+// A Wine process start costs more than most steps, and a step right after a
+// click must not wait for one.
 //
 //   ui_driver wait <title> [ms]           a visible top-level window appears
 //   ui_driver wait-gone <title> [ms]      ... and is gone again
 //   ui_driver wait-enabled <title> <id> [ms]
+//                                         the control and its window take
+//                                         input (a modal box disables the
+//                                         window, not its controls)
 //   ui_driver click <title> <id>          posts a button click
 //   ui_driver check <title> <id> <0|1>    clicks a check box into that state
 //   ui_driver command <title> <id>        posts WM_COMMAND as the dialog
@@ -21,17 +29,15 @@
 //                                         delay, prints what it shows, posts
 //                                         Escape (IDCANCEL) to it and waits
 //                                         (ms again) for it to close
-//   ui_driver watch <title> [ms]          records every change of what the
-//                                         windows show until <title> appears
+//   ui_driver watch <title> [ms] [<click title> <id>]
+//                                         records every change of what the
+//                                         windows show until <title> appears;
+//                                         with a click, posts it once the
+//                                         first snapshot is taken and ends
+//                                         with "after\t<ms since the click>"
 //   ui_driver windows                     lists visible top-level windows
-//   ui_driver do "<command>|<arg>|..." ...
-//                                         runs those commands in turn and
-//                                         stops at the first that fails
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
-// With RAVO_TRANSCRIPT set, every command appends to that file the time it
-// ended, the command, what it printed and its exit code, so a test run leaves
-// an ordered record of what was seen and done.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -50,14 +56,19 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-// Everything printed, for the transcript.
+// Serving, a command's output is collected into its answer line.
+bool serving = false;
 std::string printed;
 
 // Raw UTF-8 bytes to stdout, whatever the console code page.
-void Print(const std::string& text) {
-  printed += text;
+void Write(const std::string& text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void Print(const std::string& text) {
+  if (serving) printed += text;
+  else Write(text);
 }
 
 // The text may change between asking its length and reading it (a title
@@ -118,8 +129,8 @@ HWND Control(const std::wstring& title, int id) {
 
 int Fail(const char* what, const std::wstring& title) {
   std::string line = std::string("ui_driver: ") + what + ": " + Utf8(title) + "\n";
-  printed += line;
-  std::fputs(line.c_str(), stderr);
+  if (serving) printed += line;
+  else std::fputs(line.c_str(), stderr);
   return 1;
 }
 
@@ -164,33 +175,6 @@ std::string Snapshot() {
   return lines;
 }
 
-std::string Now() {
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-  return text;
-}
-
-void AppendTranscript(int argc, wchar_t** argv, int result) {
-  const wchar_t* path = _wgetenv(L"RAVO_TRANSCRIPT");
-  if (path == nullptr || *path == L'\0') return;
-  std::string record = Now();
-  for (int i = 1; i < argc; ++i) record.append(" \"").append(Escaped(argv[i])).append("\"");
-  record.append(" -> ").append(std::to_string(result)).append("\n");
-  std::size_t start = 0;
-  while (start < printed.size()) {
-    std::size_t end = printed.find('\n', start);
-    if (end == std::string::npos) end = printed.size();
-    record.append("    ").append(printed, start, end - start).append("\n");
-    start = end + 1;
-  }
-  if (FILE* file = _wfopen(path, L"ab")) {
-    std::fwrite(record.data(), 1, record.size(), file);
-    std::fclose(file);
-  }
-}
-
 int Run(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   std::wstring command = argv[1];
@@ -233,11 +217,21 @@ int Run(int argc, wchar_t** argv) {
       if (now != last) Print(now);
       last = now;
     };
+    record();
+    // The click comes once the watch runs, so it sees everything that follows.
+    ULONGLONG clicked = GetTickCount64();
+    if (argc > 5) {
+      HWND control = Control(argv[4], _wtoi(argv[5]));
+      if (control == nullptr) return Fail("no such control", argv[4]);
+      PostMessageW(control, BM_CLICK, 0, 0);
+      clicked = GetTickCount64();
+    }
     bool found = WaitFor(Milliseconds(argc, argv, 3), [&] {
       record();
       return Find(title) != nullptr;
     }, 10);
     record();  // the window may have come after the last snapshot
+    if (argc > 5) Print("after\t" + std::to_string(GetTickCount64() - clicked) + "\n");
     return found ? 0 : Fail("no window", title);
   }
   if (argc < 4) return 2;
@@ -271,7 +265,8 @@ int Run(int argc, wchar_t** argv) {
     return WaitFor(Milliseconds(argc, argv, 4),
                    [&] {
                      HWND control = Control(title, id);
-                     return control != nullptr && IsWindowEnabled(control);
+                     return control != nullptr && IsWindowEnabled(control) &&
+                            IsWindowEnabled(GetAncestor(control, GA_ROOT));
                    })
                ? 0
                : Fail("control not enabled", title);
@@ -305,33 +300,62 @@ int Run(int argc, wchar_t** argv) {
   return 2;
 }
 
-}  // namespace
-
-// `ui_driver do "<command>|<arg>|..." ...` runs several commands in one
-// process, in order, until one fails: a Wine process start costs more than
-// most steps, and a step right after a click does not wait for one.
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 2 || std::wstring(argv[1]) != L"do") {
-    int result = Run(argc, argv);
-    AppendTranscript(argc, argv, result);
-    return result;
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out.append(1, '\\').append(1, c);
+    else if (c == '\n') out += "\\n";
+    else if (static_cast<unsigned char>(c) < 0x20) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x", c);
+      out += code;
+    } else out += c;
   }
-  for (int step = 2; step < argc; ++step) {
-    std::vector<std::wstring> words{argv[0]};
-    std::wstring text = argv[step];
-    for (std::size_t start = 0;;) {
-      std::size_t bar = text.find(L'|', start);
-      words.push_back(text.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
-      if (bar == std::wstring::npos) break;
-      start = bar + 1;
+  return out + "\"";
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+  return out;
+}
+
+// One command a line until stdin ends.
+int Serve(const wchar_t* self) {
+  serving = true;
+  std::string pending;
+  char buffer[4096];
+  DWORD got = 0;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  while (ReadFile(input, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    pending.append(buffer, got);
+    for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+      std::string line = pending.substr(0, end);
+      pending.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::vector<std::wstring> words{self};
+      std::wstring text = Wide(line);
+      for (std::size_t start = 0;;) {
+        std::size_t tab = text.find(L'\t', start);
+        words.push_back(text.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start));
+        if (tab == std::wstring::npos) break;
+        start = tab + 1;
+      }
+      std::vector<wchar_t*> argv;
+      for (auto& word : words) argv.push_back(word.data());
+      printed.clear();
+      int result = Run(static_cast<int>(argv.size()), argv.data());
+      Write("{\"code\":" + std::to_string(result) + ",\"out\":" + JsonString(printed) + "}\n");
     }
-    std::vector<wchar_t*> stepArgv;
-    for (auto& word : words) stepArgv.push_back(word.data());
-    const int stepArgc = static_cast<int>(stepArgv.size());
-    printed.clear();
-    int result = Run(stepArgc, stepArgv.data());
-    AppendTranscript(stepArgc, stepArgv.data(), result);
-    if (result != 0) return result;
   }
   return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"serve") return Serve(argv[0]);
+  return Run(argc, argv);
 }
