@@ -50,6 +50,13 @@ wine_prefix_prepare() {
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"'
   WINEPREFIX="$prefix" wineserver -w
+  # Windows draws the caption buttons with the Marlett font; Debian's Wine
+  # ships it (fonts-wine) but looks for it only in the prefix's Fonts folder.
+  # Without it the close box shows the letter "r".
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+  fi
   cp "$2" "$prefix/drive_c/windows/system32/rapi.dll"
   if [ -n "${3:-}" ] && [ -f "$3" ]; then
     cp "$3" "$prefix/drive_c/windows/syswow64/rapi.dll"
