@@ -139,7 +139,8 @@ void PrintLinkFigures(const std::vector<BYTE>& package, const std::filesystem::p
   gPackageBegin = package.data();
   gPackageEnd = package.data() + package.size();
   CheckingHost host(package);
-  HANDLE cancel = CreateAutoResetEvent();
+  UniqueEvent cancelEvent = CreateAutoResetEvent();
+  HANDLE cancel = cancelEvent.get();
 
   const Run whole = RunOnLink(host, cancel, true, 1000);
   const double calls = static_cast<double>(sim::Calls().size());
@@ -158,6 +159,5 @@ void PrintLinkFigures(const std::vector<BYTE>& package, const std::filesystem::p
               (chunk + 0.05) * 1000);
   std::printf("cancel.latency_chunks: %.2f (aim: <= %.2f)\n", worst / chunk, (chunk + 0.05) / chunk);
 
-  CloseEvent(cancel);
   sim::Detach();
 }

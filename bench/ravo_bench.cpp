@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
   TestHost host;
   host.package = MakePackage(kPackageSize);
   RecordingSink sink;
-  HANDLE cancel = CreateAutoResetEvent();
+  UniqueEvent cancelEvent = CreateAutoResetEvent();
+  HANDLE cancel = cancelEvent.get();
   const auto plainFile = device.root() / "plain.bin";
 
   std::vector<double> worker, copy, plain;
@@ -121,7 +122,6 @@ int main(int argc, char** argv) {
               kPackageSize / 1024);
   std::printf("transfer.file_identical: %s\n", identical ? "yes" : "NO");
 
-  CloseEvent(cancel);
   sim::Detach();
 
   const auto plot = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::absolute("progress-plot.png");

@@ -74,8 +74,7 @@ HANDLE NewHandle(Device& device, Object object) {
 }
 
 void CloseStartEvent(Device& device) {
-  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
-  device.startEvent = nullptr;
+  device.startEvent.reset();
 }
 
 void SetHook(std::function<void(Op, unsigned)> hook) {

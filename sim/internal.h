@@ -13,6 +13,7 @@
 #include <string_view>
 #include <variant>
 
+#include "device/event.h"
 #include "sim/operations.h"
 #include "sim/sim.h"
 
@@ -56,7 +57,7 @@ struct Device {
   std::map<std::uintptr_t, Object> handles;
   std::uintptr_t nextHandle = 0x100;
   DWORD nextProcessId = 0x1000;
-  HANDLE startEvent = nullptr;
+  UniqueEvent startEvent;
   std::ofstream callLog;
 };
 

@@ -42,11 +42,11 @@ extern "C" HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
     return 0;
   }
   device.startEvent = CreateAutoResetEvent();
-  init->heRapiInit = device.startEvent;
+  init->heRapiInit = device.startEvent.get();
   init->hrRapiInit = 0;
   if (mode == StartMode::Succeed || mode == StartMode::Fail) {
     init->hrRapiInit = mode == StartMode::Fail ? kFail : 0;
-    SignalEvent(device.startEvent);
+    SignalEvent(device.startEvent.get());
   }
   return 0;
 }

@@ -97,9 +97,8 @@ TEST(Percent, StaysRightForLargePackages) {
   TestHost host;
   host.package.assign(100000000, 0x5A);
   RecordingSink sink;
-  HANDLE cancel = CreateAutoResetEvent();
-  InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
-  CloseEvent(cancel);
+  UniqueEvent cancel = CreateAutoResetEvent();
+  InstallWorker(WorkerContext{sink.window(), cancel.get(), 0}, host);
   sim::Detach();
   Strings progress = sink.Lines("progress");
   ASSERT_EQ(progress.size(), 1526u + 3);

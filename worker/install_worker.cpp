@@ -1,6 +1,7 @@
 #include "worker/install_worker.h"
 
 #include "device/event.h"
+#include "device/rapi_class.h"
 #include "progress/notifications.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
@@ -18,11 +19,11 @@ namespace {
 LPARAM AsParam(const VersionText& version) { return reinterpret_cast<LPARAM>(version.text); }
 
 // Everything after connecting; returning ends the run.
-void RunConnected(RapiClass& rapi, const WorkerContext& context, WorkerHost& host) {
+void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost& host) {
   if (CancelRequested(context)) return;
 
   VersionText version;
-  if (!ReadVersionFile(rapi, version)) {
+  if (!ReadVersionFile(api, version)) {
     Notify(context, WM_INSTALL_ERROR, kErrorNotInstalled);
     return;
   }
@@ -38,8 +39,8 @@ void RunConnected(RapiClass& rapi, const WorkerContext& context, WorkerHost& hos
   }
 
   if (CancelRequested(context)) return;
-  AdjustRegistry(rapi);
-  if (!RunTransferPasses(rapi, context, host)) return;
+  AdjustRegistry(api);
+  if (!RunTransferPasses(api, context, host)) return;
   Notify(context, WM_INSTALL_STAGE, kStageFinished);
 }
 
@@ -50,11 +51,22 @@ DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
   Notify(context, WM_INSTALL_STAGE, kStageReadingDevice);
   if (CancelRequested(context)) return 0;
 
-  ConnectResult connected = rapi.Connect();
-  if (connected != kConnected)
-    Notify(context, WM_INSTALL_ERROR, static_cast<WPARAM>(connected));
-  else
-    RunConnected(rapi, context, host);
+  // Each way a connection can fail has its own code, named here rather than
+  // carried over by number.
+  switch (rapi.Connect()) {
+    case ConnectResult::Connected:
+      RunConnected(rapi.api(), context, host);
+      break;
+    case ConnectResult::NotInitialised:
+      Notify(context, WM_INSTALL_ERROR, kErrorNotInitialised);
+      break;
+    case ConnectResult::Failed:
+      Notify(context, WM_INSTALL_ERROR, kErrorConnectFailed);
+      break;
+    case ConnectResult::TimedOut:
+      Notify(context, WM_INSTALL_ERROR, kErrorNotConnected);
+      break;
+  }
   rapi.Disconnect();
   return 0;
 }

@@ -19,12 +19,10 @@ class WorkerFixture : public ::testing::Test {
     config.root = device.root();
     config.writeCallLog = false;
     host.package = MakePackage(200000);
-    cancel = CreateAutoResetEvent();
   }
   ~WorkerFixture() override {
     sim::SetCallHook(nullptr);
     sim::Detach();
-    CloseEvent(cancel);
   }
 
   void Attach() { sim::Attach(config); }
@@ -63,5 +61,6 @@ class WorkerFixture : public ::testing::Test {
   sim::Config config;
   TestHost host;
   RecordingSink sink;
-  HANDLE cancel;
+  UniqueEvent cancelEvent = CreateAutoResetEvent();
+  HANDLE cancel = cancelEvent.get();
 };
