@@ -11,6 +11,7 @@
 #include "progress/progress_controller.h"
 #include "sim/sim.h"
 #include "tests/support/device_folder.h"
+#include "tests/support/fake_view.h"
 #include "tests/support/ui_channel.h"
 #include "worker/install_worker.h"
 
@@ -57,55 +58,62 @@ class CheckingHost final : public WorkerHost {
   const std::vector<BYTE>& package_;
 };
 
-// The dialog on this thread, the worker on its own, as in the program.
-class QuietView final : public ProgressView {
- public:
-  void SetStatus(const std::string&) override {}
-  void SetTitle(const std::string&) override {}
-  void SetBar(int) override {}
-  void EnableCancel(bool) override {}
-  int ShowBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-  void End(int) override {}
-  std::string DisplayVersion(const char* raw) override { return raw; }
-};
-
 struct Run {
   double seconds = 0;
   double cancelToEnd = 0;  // seconds; 0 when not cancelled
   std::vector<std::pair<double, int>> progress;
 };
 
-// A run on the link; cancelled once the bar reaches `cancelAt` percent of
-// the install copy (never when above 100).
+// On the dialog's thread, in front of its handlers: notes when the bar
+// moved, and when it reached the moment to cancel.
+class Timeline final : public ForwardingObserver {
+ public:
+  Timeline(InstallObserver& dialog, Run& run, bool card, int cancelAt)
+      : ForwardingObserver(dialog), run_(run), card_(card), cancelAt_(cancelAt) {}
+  bool cancelNow = false;
+
+  void OnStage(InstallStage stage) override {
+    install_ = stage == InstallStage::DeviceInstall;
+    ForwardingObserver::OnStage(stage);
+  }
+  void OnProgress(int percent, bool copyEnded) override {
+    run_.progress.emplace_back(Seconds(Clock::now() - start_), percent + (install_ && card_ ? 100 : 0));
+    if (install_ && percent >= cancelAt_) cancelNow = true;
+    ForwardingObserver::OnProgress(percent, copyEnded);
+  }
+
+ private:
+  Run& run_;
+  const bool card_;
+  const int cancelAt_;
+  const Clock::time_point start_ = Clock::now();
+  bool install_ = false;
+};
+
+// A run on the link, the dialog on this thread and the worker on its own, as
+// in the program; cancelled once the bar reaches `cancelAt` percent of the
+// install copy (never when above 100).
 Run RunOnLink(CheckingHost& host, HANDLE cancel, bool card, int cancelAt) {
   UiChannel ui;
-  QuietView view;
+  FakeView view;
+  view.recordAll = false;
   ProgressController controller(view);
   Run run;
   const auto start = Clock::now();
-  int stage = 0;
-  bool cancelNow = false;
-  auto handle = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INSTALL_STAGE) stage = static_cast<int>(wParam);
-    if (message == WM_INSTALL_PROGRESS) {
-      run.progress.emplace_back(Seconds(Clock::now() - start), static_cast<int>(wParam) + (stage == 2 && card ? 100 : 0));
-      if (stage == 2 && static_cast<int>(wParam) >= cancelAt) cancelNow = true;
-    }
-    return controller.Handle(message, wParam, lParam);
-  };
+  Timeline timeline(controller, run, card, cancelAt);
   std::thread worker([&] {
-    InstallWorker(WorkerContext{ui.window(), cancel, card ? 1u : 0u}, host);
+    InstallWorker(WorkerContext{&ui, cancel, card ? 1u : 0u}, host);
     ui.WorkerEnded();
   });
-  while (!ui.ended() && !cancelNow) ui.ServeOne(handle, std::chrono::milliseconds(1));
-  if (cancelNow) {
+  while (!ui.ended() && !timeline.cancelNow) ui.ServeOne(timeline, std::chrono::milliseconds(1));
+  if (timeline.cancelNow) {
     const auto pressed = Clock::now();
     controller.BeginCancel();
     SignalEvent(cancel);
-    ui.WaitForEnd(handle);
+    ui.WaitForEnd(timeline);
     run.cancelToEnd = Seconds(Clock::now() - pressed);
   }
-  ui.WaitForEnd(handle);
+  ui.WaitForEnd(timeline);
   worker.join();
   WaitForEvent(cancel, 0);
   run.seconds = Seconds(Clock::now() - start);

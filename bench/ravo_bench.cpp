@@ -12,7 +12,7 @@
 #include "device/event.h"
 #include "sim/sim.h"
 #include "tests/support/device_folder.h"
-#include "tests/support/recording_sink.h"
+#include "tests/support/recording_observer.h"
 #include "tests/support/test_host.h"
 #include "worker/install_worker.h"
 
@@ -50,17 +50,17 @@ struct PassTimes {
   double copy;   // from the copy's first progress notification to its last
 };
 
-PassTimes WorkerPass(TestHost& host, RecordingSink& sink, HANDLE cancel) {
+PassTimes WorkerPass(TestHost& host, RecordingObserver& sink, HANDLE cancel) {
   sink.log.clear();
   Clock::time_point copyStart, copyEnd;
   int zeros = 0;
   // The second 0 % comes once the target is open: from there on only chunks are written.
-  sink.onNotify = [&](std::size_t i) {
+  sink.onReport = [&](std::size_t i) {
     if (sink.log[i] == "progress 0 0" && ++zeros == 2) copyStart = Clock::now();
     if (sink.log[i] == "progress 100 1") copyEnd = Clock::now();
   };
   auto start = Clock::now();
-  InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
+  InstallWorker(WorkerContext{&sink, cancel, 0}, host);
   return {Seconds(Clock::now() - start), Seconds(copyEnd - copyStart)};
 }
 
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
 
   TestHost host;
   host.package = MakePackage(kPackageSize);
-  RecordingSink sink;
+  RecordingObserver sink;
   UniqueEvent cancelEvent = CreateAutoResetEvent();
   HANDLE cancel = cancelEvent.get();
   const auto plainFile = device.root() / "plain.bin";

@@ -2,7 +2,6 @@
 
 #include "device/event.h"
 #include "device/rapi_class.h"
-#include "progress/notifications.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
 
@@ -10,29 +9,24 @@ bool CancelRequested(const WorkerContext& context) {
   return WaitForEvent(context.cancelEvent, 0) == WaitOutcome::Signalled;
 }
 
-LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendNotification(context.window, message, wParam, lParam);
-}
-
 namespace {
-
-LPARAM AsParam(const VersionText& version) { return reinterpret_cast<LPARAM>(version.text); }
 
 // Everything after connecting; returning ends the run.
 void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost& host) {
+  InstallObserver& observer = *context.observer;
   if (CancelRequested(context)) return;
 
   VersionText version;
   if (!ReadVersionFile(api, version)) {
-    Notify(context, WM_INSTALL_ERROR, kErrorNotInstalled);
+    observer.OnError(InstallError::NotInstalled, nullptr);
     return;
   }
   switch (CheckVersion(version.text)) {
     case Gate::TooOld:
-      Notify(context, WM_INSTALL_ERROR, kErrorVersionTooOld, AsParam(version));
+      observer.OnError(InstallError::VersionTooOld, version.text);
       return;
     case Gate::Newer:
-      if (Notify(context, WM_INSTALL_ERROR, kErrorVersionNewer, AsParam(version)) == 0) return;
+      if (!observer.ConfirmNewerVersion(version.text)) return;
       break;
     case Gate::Accepted:
       break;
@@ -41,14 +35,15 @@ void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost
   if (CancelRequested(context)) return;
   AdjustRegistry(api);
   if (!RunTransferPasses(api, context, host)) return;
-  Notify(context, WM_INSTALL_STAGE, kStageFinished);
+  observer.OnStage(InstallStage::Finished);
 }
 
 }  // namespace
 
 DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
+  InstallObserver& observer = *context.observer;
   RapiClass rapi(host);
-  Notify(context, WM_INSTALL_STAGE, kStageReadingDevice);
+  observer.OnStage(InstallStage::ReadingDevice);
   if (CancelRequested(context)) return 0;
 
   // Each way a connection can fail has its own code, named here rather than
@@ -58,13 +53,13 @@ DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
       RunConnected(rapi.api(), context, host);
       break;
     case ConnectResult::NotInitialised:
-      Notify(context, WM_INSTALL_ERROR, kErrorNotInitialised);
+      observer.OnError(InstallError::NotInitialised, nullptr);
       break;
     case ConnectResult::Failed:
-      Notify(context, WM_INSTALL_ERROR, kErrorConnectFailed);
+      observer.OnError(InstallError::ConnectFailed, nullptr);
       break;
     case ConnectResult::TimedOut:
-      Notify(context, WM_INSTALL_ERROR, kErrorNotConnected);
+      observer.OnError(InstallError::NotConnected, nullptr);
       break;
   }
   rapi.Disconnect();

@@ -18,6 +18,5 @@ void AdjustRegistry(const DeviceApi& api);
 // the run ended inside a pass, by a failure (already reported) or a cancel.
 bool RunTransferPasses(const DeviceApi& api, const WorkerContext& context, WorkerHost& host);
 
-// Common to every step: the cancel poll and the synchronous notification.
+// The cancel poll, common to every step.
 bool CancelRequested(const WorkerContext& context);
-LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM lParam = 0);

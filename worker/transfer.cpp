@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "device/remote_handle.h"
-#include "progress/notifications.h"
 #include "worker/device_paths.h"
 #include "worker/steps.h"
 
@@ -16,13 +15,11 @@ struct Pass {
   InstallError createError;
   bool card;
 };
-constexpr Pass kCardPass{kStageCardCopy, device_path::kCardCopy, kErrorCardCreate, true};
-constexpr Pass kInstallPass{kStageDeviceInstall, device_path::kInstallCopy, kErrorInstallCreate, false};
+constexpr Pass kCardPass{InstallStage::CardCopy, device_path::kCardCopy, InstallError::CardCreate, true};
+constexpr Pass kInstallPass{InstallStage::DeviceInstall, device_path::kInstallCopy, InstallError::InstallCreate, false};
 
 // 64-bit arithmetic keeps the percentage right for packages of any 32-bit size.
-WPARAM Percent(DWORD written, DWORD size) {
-  return static_cast<WPARAM>(static_cast<std::uint64_t>(written) * 100 / size);
-}
+int Percent(DWORD written, DWORD size) { return static_cast<int>(static_cast<std::uint64_t>(written) * 100 / size); }
 
 void PrepareTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
@@ -38,13 +35,14 @@ void PrepareTarget(const DeviceApi& api, const Pass& pass) {
 // written and the end announced; false after a failed write (reported) or a
 // cancel.
 bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const RemoteFile& file, const Package& package) {
+  InstallObserver& observer = *context.observer;
   const DWORD chunk = std::min(package.size, kMaxChunk);
   DWORD written = 0;
   if (CancelRequested(context)) return false;
   for (;;) {
-    if (package.size != 0) Notify(context, WM_INSTALL_PROGRESS, Percent(written, package.size), 0);
+    if (package.size != 0) observer.OnProgress(Percent(written, package.size), false);
     if (written >= package.size) {
-      Notify(context, WM_INSTALL_PROGRESS, 100, 1);
+      observer.OnProgress(100, true);
       return true;
     }
     const DWORD length = std::min(chunk, package.size - written);
@@ -52,7 +50,7 @@ bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const Remote
     // A write that reports fewer bytes than asked leaves a hole in the file:
     // it counts as failed, like one that reports failure.
     if (!api.CeWriteFile(file.get(), package.bytes + written, length, &done, nullptr) || done != length) {
-      Notify(context, WM_INSTALL_ERROR, kErrorWrite);
+      observer.OnError(InstallError::Write, nullptr);
       return false;
     }
     written += length;
@@ -90,18 +88,19 @@ void FinishTarget(const DeviceApi& api, const Pass& pass) {
 
 // False when the run ended inside the pass.
 bool RunPass(const DeviceApi& api, const WorkerContext& context, WorkerHost& host, const Pass& pass) {
+  InstallObserver& observer = *context.observer;
   if (CancelRequested(context)) return false;
   if (pass.card && context.memoryCard == 0) return true;
   std::optional<Package> package = host.FindPackage();
   if (!package) return true;
 
-  Notify(context, WM_INSTALL_STAGE, pass.stage);
-  Notify(context, WM_INSTALL_PROGRESS, 0, 0);
+  observer.OnStage(pass.stage);
+  observer.OnProgress(0, false);
   PrepareTarget(api, pass);
 
   switch (WriteTarget(api, context, pass, *package)) {
     case Copy::NotCreated:
-      Notify(context, WM_INSTALL_ERROR, pass.createError);
+      observer.OnError(pass.createError, nullptr);
       api.CeDeleteFile(pass.target);
       return false;
     case Copy::Incomplete:

@@ -6,7 +6,7 @@
 #include "device/event.h"
 #include "sim/sim.h"
 #include "tests/support/device_folder.h"
-#include "tests/support/recording_sink.h"
+#include "tests/support/recording_observer.h"
 #include "tests/support/test_host.h"
 #include "worker/install_worker.h"
 
@@ -26,22 +26,27 @@ class WorkerFixture : public ::testing::Test {
   }
 
   void Attach() { sim::Attach(config); }
-  void Run(bool card = true) {
+  void Run(InstallObserver& watcher, bool card) {
     Attach();
-    InstallWorker(WorkerContext{sink.window(), cancel, card ? 1u : 0u}, host);
+    InstallWorker(WorkerContext{&watcher, cancel.get(), card ? 1u : 0u}, host);
   }
+  void Run(bool card = true) { Run(observer, card); }
   void FailCall(sim::Op op, unsigned nth) { config.faults.failCall[static_cast<int>(op)] = nth; }
   // Signals the cancel event from inside the nth call of an operation.
   void CancelInCall(sim::Op which, unsigned nth) {
-    sim::SetCallHook([this, which, nth](sim::Op op, unsigned count) {
-      if (op == which && count == nth) SignalEvent(cancel);
+    HANDLE event = cancel.get();
+    sim::SetCallHook([event, which, nth](sim::Op op, unsigned count) {
+      if (op == which && count == nth) SignalEvent(event);
     });
   }
-  void CancelAtNotification(std::size_t index) {
-    sink.onNotify = [this, index](std::size_t i) {
-      if (i == index) SignalEvent(cancel);
+  void CancelAtReport(std::size_t index) {
+    HANDLE event = cancel.get();
+    observer.onReport = [event, index](std::size_t i) {
+      if (i == index) SignalEvent(event);
     };
   }
+  // Clears a signal that no run looked at.
+  void ClearCancel() { WaitForEvent(cancel.get(), 0); }
 
   bool HoldsPackage(const std::string& devicePath) const { return device.Read(devicePath) == host.package; }
   // Every file the run may have written is either absent or whole.
@@ -60,7 +65,6 @@ class WorkerFixture : public ::testing::Test {
   DeviceFolder device;
   sim::Config config;
   TestHost host;
-  RecordingSink sink;
-  UniqueEvent cancelEvent = CreateAutoResetEvent();
-  HANDLE cancel = cancelEvent.get();
+  RecordingObserver observer;
+  UniqueEvent cancel = CreateAutoResetEvent();
 };
