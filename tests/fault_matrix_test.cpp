@@ -10,7 +10,7 @@
 
 #include "progress/progress_controller.h"
 #include "tests/support/fake_view.h"
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 

@@ -1,28 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "device/rapi_class.h"
-#include "sim/sim.h"
-#include "tests/support/device_folder.h"
-#include "tests/support/test_host.h"
+#include "tests/support/simulated_handheld.h"
 
 namespace {
 
-class Link : public ::testing::Test {
+class Link : public ::testing::Test, protected SimulatedHandheld {
  protected:
-  ~Link() override { sim::Detach(); }
   void Attach(sim::StartMode mode) {
-    sim::Config config;
-    config.root = device.root();
-    config.writeCallLog = false;
     config.faults.start = mode;
-    config.faults.omit = omit;
-    sim::Attach(config);
+    SimulatedHandheld::Attach();
   }
   unsigned Uninits() const { return sim::CountCalls(sim::Op::CeRapiUninit); }
-
-  DeviceFolder device;
-  TestHost host;
-  std::vector<std::string> omit;
 };
 
 TEST_F(Link, EachStartOutcome) {
@@ -74,7 +63,7 @@ TEST_F(Link, MissingLibrary) {
 }
 
 TEST_F(Link, LibraryLackingACalledOperationIsNotUsed) {
-  omit = {"CeWriteFile"};
+  config.faults.omit = {"CeWriteFile"};
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);
   EXPECT_EQ(rapi.Connect(), ConnectResult::NotInitialised);
@@ -85,7 +74,7 @@ TEST_F(Link, LibraryLackingACalledOperationIsNotUsed) {
 }
 
 TEST_F(Link, OperationsNeverCalledMayBeMissing) {
-  omit = {"CeMoveFile", "CeRegQueryValueEx"};
+  config.faults.omit = {"CeMoveFile", "CeRegQueryValueEx"};
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);
   EXPECT_EQ(rapi.Connect(), ConnectResult::Connected);

@@ -2,7 +2,7 @@
 // and a cancel at each point where the worker looks for one.
 #include <gtest/gtest.h>
 
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 

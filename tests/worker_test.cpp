@@ -1,7 +1,7 @@
 // Whole runs that reach the end, and the version gate's decisions.
 #include <gtest/gtest.h>
 
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 
@@ -88,18 +88,11 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Chunking, ::testing::Values(0, 1, 65534, 65535, 
 
 TEST(Percent, StaysRightForLargePackages) {
   // 100,000,000 bytes: a 32-bit product would wrap past 42,949,672 bytes.
-  DeviceFolder device;
-  device.MakeTypical();
-  sim::Config config;
-  config.root = device.root();
-  config.writeCallLog = false;
-  sim::Attach(config);
-  TestHost host;
-  host.package.assign(100000000, 0x5A);
+  SimulatedHandheld handheld;
+  handheld.device.MakeTypical();
+  handheld.host.package.assign(100000000, 0x5A);
   RecordingObserver observer;
-  UniqueEvent cancel = CreateAutoResetEvent();
-  InstallWorker(WorkerContext{&observer, cancel.get(), 0}, host);
-  sim::Detach();
+  handheld.Run(observer, false);
   Strings progress = observer.Lines("progress");
   ASSERT_EQ(progress.size(), 1526u + 3);
   int last = -1;
