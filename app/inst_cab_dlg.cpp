@@ -147,11 +147,22 @@ void InstCabDlg::SetBar(int position) { SendDlgItemMessageW(hwnd(), IDC_PROGRESS
 
 void InstCabDlg::EnableCancel(bool enabled) { EnableWindow(GetDlgItem(hwnd(), IDCANCEL), enabled ? TRUE : FALSE); }
 
+namespace {
+UINT BoxStyle(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Question:
+      return MB_YESNO | MB_ICONQUESTION;
+    case BoxKind::Information:
+      return MB_OK | MB_ICONINFORMATION;
+    case BoxKind::Error:
+      break;
+  }
+  return MB_OK | MB_ICONERROR;
+}
+}  // namespace
+
 BoxAnswer InstCabDlg::ShowBox(const std::string& text, const std::string& caption, BoxKind kind) {
-  UINT type = MB_OK | MB_ICONERROR;
-  if (kind == BoxKind::Question) type = MB_YESNO | MB_ICONQUESTION;
-  if (kind == BoxKind::Information) type = MB_OK | MB_ICONINFORMATION;
-  switch (MessageBoxW(hwnd(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), type)) {
+  switch (MessageBoxW(hwnd(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), BoxStyle(kind))) {
     case IDYES:
       return BoxAnswer::Yes;
     case IDNO:
