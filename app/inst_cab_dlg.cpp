@@ -26,9 +26,10 @@ BOOL InstCabDlg::OnInitDialog() {
 }
 
 bool InstCabDlg::StartWorker() {
-  cancelEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  cancelEvent_ = CreateAutoResetEvent();
   if (!cancelEvent_) return false;
-  context_ = WorkerContext{hwnd(), cancelEvent_.get(), memoryCard_};
+  observer_.emplace(hwnd());
+  context_ = WorkerContext{&*observer_, cancelEvent_.get(), memoryCard_};
   host_.emplace(hwnd());
   DWORD threadId = 0;
   worker_.reset(CreateThread(nullptr, 0, WorkerMain, this, 0, &threadId));
@@ -43,7 +44,7 @@ DWORD WINAPI InstCabDlg::WorkerMain(LPVOID parameter) {
     // A worker that died must still end its dialog, or the user is left
     // with a window that nothing will close: error code 0 ends it with
     // result 2 and no box.
-    SendNotification(self->context_.window, WM_INSTALL_ERROR, 0, 0);
+    self->context_.observer->OnError(InstallError{}, nullptr);
     return 1;
   }
 }
@@ -65,7 +66,7 @@ void InstCabDlg::OnCancel() {
 }
 
 void InstCabDlg::StopWorker() {
-  if (cancelEvent_) SetEvent(cancelEvent_.get());
+  if (cancelEvent_) SignalEvent(cancelEvent_.get());
   JoinWorker();
 }
 
@@ -107,18 +108,16 @@ void InstCabDlg::JoinWorker() {
 
 void InstCabDlg::OnUnexpectedError() {
   controller_.BeginCancel();
-  if (cancelEvent_) SetEvent(cancelEvent_.get());
+  if (cancelEvent_) SignalEvent(cancelEvent_.get());
   EndDialog(IDCANCEL);
 }
 
 std::optional<INT_PTR> InstCabDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A sent message's result travels in DWLP_MSGRESULT, not as the dialog
+  // procedure's return value.
+  if (std::optional<LRESULT> result = DeliverReport(controller_, message, wParam, lParam))
+    return SetMessageResult(*result);
   switch (message) {
-    case WM_INSTALL_STAGE:
-    case WM_INSTALL_ERROR:
-    case WM_INSTALL_PROGRESS:
-      // A sent message's result travels in DWLP_MSGRESULT, not as the
-      // dialog procedure's return value.
-      return SetMessageResult(controller_.Handle(message, wParam, lParam));
     case WM_DESTROY:
       // The cancel event may still be unsignalled here (a box ended the
       // dialog); the worker then ends on its own, sending nothing more.
@@ -148,8 +147,31 @@ void InstCabDlg::SetBar(int position) { SendDlgItemMessageW(hwnd(), IDC_PROGRESS
 
 void InstCabDlg::EnableCancel(bool enabled) { EnableWindow(GetDlgItem(hwnd(), IDCANCEL), enabled ? TRUE : FALSE); }
 
-int InstCabDlg::ShowBox(const std::string& text, const std::string& caption, UINT type) {
-  return MessageBoxW(hwnd(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), type);
+namespace {
+UINT BoxStyle(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Question:
+      return MB_YESNO | MB_ICONQUESTION;
+    case BoxKind::Information:
+      return MB_OK | MB_ICONINFORMATION;
+    case BoxKind::Error:
+      break;
+  }
+  return MB_OK | MB_ICONERROR;
+}
+}  // namespace
+
+BoxAnswer InstCabDlg::ShowBox(const std::string& text, const std::string& caption, BoxKind kind) {
+  switch (MessageBoxW(hwnd(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), BoxStyle(kind))) {
+    case IDYES:
+      return BoxAnswer::Yes;
+    case IDNO:
+      return BoxAnswer::No;
+    default:
+      // OK, or a box that could not be shown: neither goes on after the
+      // question.
+      return BoxAnswer::Ok;
+  }
 }
 
 void InstCabDlg::End(int result) { EndDialog(result); }

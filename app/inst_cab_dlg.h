@@ -8,6 +8,8 @@
 #include "app/modal_dialog.h"
 #include "app/system_worker_host.h"
 #include "app/unique_handle.h"
+#include "app/window_observer.h"
+#include "device/event.h"
 #include "progress/progress_controller.h"
 
 class InstCabDlg final : public ModalDialog, private ProgressView {
@@ -39,15 +41,16 @@ class InstCabDlg final : public ModalDialog, private ProgressView {
   void SetTitle(const std::string& text) override;
   void SetBar(int position) override;
   void EnableCancel(bool enabled) override;
-  int ShowBox(const std::string& text, const std::string& caption, UINT type) override;
+  BoxAnswer ShowBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void End(int result) override;
   std::string DisplayVersion(const char* raw) override;
 
   ProgressController controller_{*this};
   std::optional<SystemWorkerHost> host_;
+  std::optional<WindowObserver> observer_;
   WorkerContext context_{};
   DWORD memoryCard_ = 0;
-  UniqueKernelHandle cancelEvent_;
+  UniqueEvent cancelEvent_;
   UniqueKernelHandle worker_;
   bool cancelling_ = false;
   bool workerBusy_ = false;

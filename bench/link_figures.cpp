@@ -10,7 +10,8 @@
 #include "device/event.h"
 #include "progress/progress_controller.h"
 #include "sim/sim.h"
-#include "tests/support/device_folder.h"
+#include "tests/support/fake_view.h"
+#include "tests/support/simulated_handheld.h"
 #include "tests/support/ui_channel.h"
 #include "worker/install_worker.h"
 
@@ -35,79 +36,65 @@ BOOL WINAPI CheckedWrite(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD writte
   return gSimWrite(file, buffer, size, written, overlapped);
 }
 
-class CheckingHost final : public WorkerHost {
- public:
-  explicit CheckingHost(const std::vector<BYTE>& package) : package_(package) {}
-  std::unique_ptr<Library> LoadRemoteApi() override {
-    struct Checked final : Library {
-      void* Find(const char* name) const override {
-        if (std::string_view(name) == "CeWriteFile") return reinterpret_cast<void*>(&CheckedWrite);
-        return sim::Entry(name);
-      }
-    };
-    gSimWrite = reinterpret_cast<devapi::CeWriteFile>(sim::Entry("CeWriteFile"));
-    return std::make_unique<Checked>();
-  }
-  void ShowBusy(bool) override {}
-  std::optional<Package> FindPackage() override {
-    return Package{package_.data(), static_cast<DWORD>(package_.size())};
-  }
-
- private:
-  const std::vector<BYTE>& package_;
-};
-
-// The dialog on this thread, the worker on its own, as in the program.
-class QuietView final : public ProgressView {
- public:
-  void SetStatus(const std::string&) override {}
-  void SetTitle(const std::string&) override {}
-  void SetBar(int) override {}
-  void EnableCancel(bool) override {}
-  int ShowBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-  void End(int) override {}
-  std::string DisplayVersion(const char* raw) override { return raw; }
-};
-
 struct Run {
   double seconds = 0;
   double cancelToEnd = 0;  // seconds; 0 when not cancelled
   std::vector<std::pair<double, int>> progress;
 };
 
-// A run on the link; cancelled once the bar reaches `cancelAt` percent of
-// the install copy (never when above 100).
-Run RunOnLink(CheckingHost& host, HANDLE cancel, bool card, int cancelAt) {
+// On the dialog's thread, in front of its handlers: notes when the bar
+// moved, and when it reached the moment to cancel.
+class Timeline final : public ForwardingObserver {
+ public:
+  Timeline(InstallObserver& dialog, Run& run, bool card, int cancelAt)
+      : ForwardingObserver(dialog), run_(run), card_(card), cancelAt_(cancelAt) {}
+  bool cancelNow = false;
+
+  void OnStage(InstallStage stage) override {
+    install_ = stage == InstallStage::DeviceInstall;
+    ForwardingObserver::OnStage(stage);
+  }
+  void OnProgress(int percent, bool copyEnded) override {
+    run_.progress.emplace_back(Seconds(Clock::now() - start_), percent + (install_ && card_ ? 100 : 0));
+    if (install_ && percent >= cancelAt_) cancelNow = true;
+    ForwardingObserver::OnProgress(percent, copyEnded);
+  }
+
+ private:
+  Run& run_;
+  const bool card_;
+  const int cancelAt_;
+  const Clock::time_point start_ = Clock::now();
+  bool install_ = false;
+};
+
+// A run on the link, the dialog on this thread and the worker on its own, as
+// in the program; cancelled once the bar reaches `cancelAt` percent of the
+// install copy (never when above 100).
+Run RunOnLink(SimulatedHandheld& handheld, bool card, int cancelAt) {
   UiChannel ui;
-  QuietView view;
+  FakeView view;
+  view.recordAll = false;
   ProgressController controller(view);
   Run run;
   const auto start = Clock::now();
-  int stage = 0;
-  bool cancelNow = false;
-  auto handle = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INSTALL_STAGE) stage = static_cast<int>(wParam);
-    if (message == WM_INSTALL_PROGRESS) {
-      run.progress.emplace_back(Seconds(Clock::now() - start), static_cast<int>(wParam) + (stage == 2 && card ? 100 : 0));
-      if (stage == 2 && static_cast<int>(wParam) >= cancelAt) cancelNow = true;
-    }
-    return controller.Handle(message, wParam, lParam);
-  };
+  Timeline timeline(controller, run, card, cancelAt);
+  HANDLE cancel = handheld.cancel.get();
   std::thread worker([&] {
-    InstallWorker(WorkerContext{ui.window(), cancel, card ? 1u : 0u}, host);
+    InstallWorker(WorkerContext{&ui, cancel, card ? 1u : 0u}, handheld.host);
     ui.WorkerEnded();
   });
-  while (!ui.ended() && !cancelNow) ui.ServeOne(handle, std::chrono::milliseconds(1));
-  if (cancelNow) {
+  while (!ui.ended() && !timeline.cancelNow) ui.ServeOne(timeline, std::chrono::milliseconds(1));
+  if (timeline.cancelNow) {
     const auto pressed = Clock::now();
     controller.BeginCancel();
     SignalEvent(cancel);
-    ui.WaitForEnd(handle);
+    ui.WaitForEnd(timeline);
     run.cancelToEnd = Seconds(Clock::now() - pressed);
   }
-  ui.WaitForEnd(handle);
+  ui.WaitForEnd(timeline);
   worker.join();
-  WaitForEvent(cancel, 0);
+  handheld.ClearCancel();
   run.seconds = Seconds(Clock::now() - start);
   return run;
 }
@@ -129,19 +116,17 @@ void Plot(const Run& run, const std::filesystem::path& plotFile) {
 }  // namespace
 
 void PrintLinkFigures(const std::vector<BYTE>& package, const std::filesystem::path& plotFile) {
-  DeviceFolder device;
-  device.MakeTypical();
-  sim::Config config;
-  config.root = device.root();
-  config.writeCallLog = false;
-  config.link = {kBytesPerSecond, kLatencyMs};
-  sim::Attach(config);
-  gPackageBegin = package.data();
-  gPackageEnd = package.data() + package.size();
-  CheckingHost host(package);
-  HANDLE cancel = CreateAutoResetEvent();
+  SimulatedHandheld handheld;
+  handheld.device.MakeTypical();
+  handheld.config.link = {kBytesPerSecond, kLatencyMs};
+  handheld.host.package = package;
+  gPackageBegin = handheld.host.package.data();
+  gPackageEnd = gPackageBegin + package.size();
+  handheld.Attach();
+  gSimWrite = reinterpret_cast<devapi::CeWriteFile>(sim::Entry("CeWriteFile"));
+  handheld.host.replaced["CeWriteFile"] = reinterpret_cast<void*>(&CheckedWrite);
 
-  const Run whole = RunOnLink(host, cancel, true, 1000);
+  const Run whole = RunOnLink(handheld, true, 1000);
   const double calls = static_cast<double>(sim::Calls().size());
   const double bound = 2.0 * package.size() / kBytesPerSecond + calls * kLatencyMs / 1000.0;
   std::printf("link.run_seconds: %.2f (1 MB/s, %u ms a call, both copies)\n", whole.seconds, kLatencyMs);
@@ -153,11 +138,8 @@ void PrintLinkFigures(const std::vector<BYTE>& package, const std::filesystem::p
   const double chunk = 65535 / kBytesPerSecond + kLatencyMs / 1000.0;
   double worst = 0;
   constexpr int kMoments[] = {5, 25, 50, 75, 95};
-  for (int at : kMoments) worst = std::max(worst, RunOnLink(host, cancel, false, at).cancelToEnd);
+  for (int at : kMoments) worst = std::max(worst, RunOnLink(handheld, false, at).cancelToEnd);
   std::printf("cancel.latency_ms: %.1f (worst of %zu; aim: <= one chunk + 50 ms = %.1f)\n", worst * 1000, std::size(kMoments),
               (chunk + 0.05) * 1000);
   std::printf("cancel.latency_chunks: %.2f (aim: <= %.2f)\n", worst / chunk, (chunk + 0.05) / chunk);
-
-  CloseEvent(cancel);
-  sim::Detach();
 }

@@ -9,11 +9,8 @@
 #include <vector>
 
 #include "bench/link_figures.h"
-#include "device/event.h"
-#include "sim/sim.h"
-#include "tests/support/device_folder.h"
-#include "tests/support/recording_sink.h"
-#include "tests/support/test_host.h"
+#include "tests/support/recording_observer.h"
+#include "tests/support/simulated_handheld.h"
 #include "worker/install_worker.h"
 
 namespace {
@@ -50,17 +47,17 @@ struct PassTimes {
   double copy;   // from the copy's first progress notification to its last
 };
 
-PassTimes WorkerPass(TestHost& host, RecordingSink& sink, HANDLE cancel) {
-  sink.log.clear();
+PassTimes WorkerPass(SimulatedHandheld& handheld, RecordingObserver& observer) {
+  observer.log.clear();
   Clock::time_point copyStart, copyEnd;
   int zeros = 0;
   // The second 0 % comes once the target is open: from there on only chunks are written.
-  sink.onNotify = [&](std::size_t i) {
-    if (sink.log[i] == "progress 0 0" && ++zeros == 2) copyStart = Clock::now();
-    if (sink.log[i] == "progress 100 1") copyEnd = Clock::now();
+  observer.onReport = [&](std::size_t i) {
+    if (observer.log[i] == "progress 0 0" && ++zeros == 2) copyStart = Clock::now();
+    if (observer.log[i] == "progress 100 1") copyEnd = Clock::now();
   };
   auto start = Clock::now();
-  InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
+  InstallWorker(WorkerContext{&observer, handheld.cancel.get(), 0}, handheld.host);
   return {Seconds(Clock::now() - start), Seconds(copyEnd - copyStart)};
 }
 
@@ -69,35 +66,28 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  DeviceFolder device;
-  device.MakeTypical();
-  sim::Config config;
-  config.root = device.root();
-  config.writeCallLog = false;
-  sim::Attach(config);
-
-  TestHost host;
-  host.package = MakePackage(kPackageSize);
-  RecordingSink sink;
-  HANDLE cancel = CreateAutoResetEvent();
-  const auto plainFile = device.root() / "plain.bin";
+// Whether the last run left the package whole on the handheld.
+bool PrintTransferFigures(const std::vector<BYTE>& package) {
+  SimulatedHandheld handheld;
+  handheld.device.MakeTypical();
+  handheld.host.package = package;
+  handheld.Attach();
+  RecordingObserver observer;
+  const auto plainFile = handheld.device.root() / "plain.bin";
 
   std::vector<double> worker, copy, plain;
   long peakBeyond = 0;
-  WorkerPass(host, sink, cancel);  // warm the page cache and the folders
+  WorkerPass(handheld, observer);  // warm the page cache and the folders
   for (int round = 0; round < kRounds; ++round) {
-    plain.push_back(PlainLoop(plainFile, host.package));
+    plain.push_back(PlainLoop(plainFile, package));
     long before = StatusKb("VmRSS:");
     ResetPeak();
-    PassTimes times = WorkerPass(host, sink, cancel);
+    PassTimes times = WorkerPass(handheld, observer);
     worker.push_back(times.whole);
     copy.push_back(times.copy);
     peakBeyond = std::max(peakBeyond, StatusKb("VmHWM:") - before);
   }
-  const bool identical = device.Read("\\Windows\\AppMgr\\Install\\ravo+ for Q58.CAB") == host.package;
+  const bool identical = handheld.HoldsPackage(kInstallCopy);
 
   std::printf("transfer.package_bytes: %zu\n", kPackageSize);
   std::printf("transfer.run_seconds: %.4f (connect to release, median of %d)\n", Median(worker), kRounds);
@@ -116,15 +106,19 @@ int main(int argc, char** argv) {
   std::printf("transfer.copy_vs_plain: %.3f (chunk writes with progress and cancel polls against the plain loop; "
               "aim: <= 1.05)\n",
               Median(copy) / Median(plain));
-  std::printf("transfer.notifications: %zu (aim: 176 progress + 3 stages)\n", sink.log.size());
+  std::printf("transfer.notifications: %zu (aim: 176 progress + 3 stages)\n", observer.log.size());
   std::printf("transfer.peak_memory_beyond_package_kb: %ld (aim: no copy of the package, < %zu)\n", peakBeyond,
               kPackageSize / 1024);
   std::printf("transfer.file_identical: %s\n", identical ? "yes" : "NO");
+  return identical;
+}
 
-  CloseEvent(cancel);
-  sim::Detach();
+}  // namespace
 
+int main(int argc, char** argv) {
+  const std::vector<BYTE> package = MakePackage(kPackageSize);
+  const bool identical = PrintTransferFigures(package);
   const auto plot = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::absolute("progress-plot.png");
-  PrintLinkFigures(host.package, plot);
+  PrintLinkFigures(package, plot);
   return identical ? 0 : 1;
 }

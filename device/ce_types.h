@@ -1,7 +1,8 @@
-// The Win32 types, constants and the remote start record that the device
-// binding, the worker and the simulated handheld share. On Windows they come
-// from <windows.h>; elsewhere this header supplies the few that are used, with
-// the same names and sizes, so the engine compiles natively for testing.
+// The Win32 types and constants of the remote API, and its start record,
+// which the device binding, the worker and the simulated handheld share. On
+// Windows they come from <windows.h>; elsewhere this header supplies the few
+// that are used, with the same names and sizes, so the engine compiles
+// natively for testing.
 #pragma once
 
 #ifdef _WIN32
@@ -20,7 +21,6 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = std::int32_t;
 using INT = int;
-using UINT = unsigned int;
 using HRESULT = std::int32_t;
 using WCHAR = char16_t;
 using LPCWSTR = const WCHAR*;
@@ -31,15 +31,10 @@ using LPCVOID = const void*;
 using LPDWORD = DWORD*;
 using LPBYTE = BYTE*;
 using REGSAM = DWORD;
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
 
 struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
-struct HWND__;
-using HWND = HWND__*;
 
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
@@ -79,17 +74,7 @@ constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr UINT WM_USER = 0x0400;
 constexpr int LOGPIXELSX = 88;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
-constexpr UINT MB_OK = 0x0;
-constexpr UINT MB_YESNO = 0x4;
-constexpr UINT MB_ICONERROR = 0x10;
-constexpr UINT MB_ICONQUESTION = 0x20;
-constexpr UINT MB_ICONINFORMATION = 0x40;
 #endif
 
 // The remote API's start record. Its size is sizeof(RAPIINIT): 12 bytes in a

@@ -5,25 +5,25 @@
 ConnectResult RapiClass::Connect() {
   Disconnect();
   library_ = host_.LoadRemoteApi();
-  if (!library_ || !Bind()) return kConnectNotInitialised;
+  if (!library_ || !Bind()) return ConnectResult::NotInitialised;
 
   RAPIINIT init{sizeof(RAPIINIT), nullptr, 0};
-  if (StartFailed(CeRapiInitEx(&init))) return kConnectNotInitialised;
+  if (StartFailed(api_.CeRapiInitEx(&init))) return ConnectResult::NotInitialised;
   connected_ = true;
 
   host_.ShowBusy(true);
   ConnectResult result;
   switch (WaitForEvent(init.heRapiInit, kConnectTimeoutMs)) {
     case WaitOutcome::Signalled:
-      result = StartFailed(init.hrRapiInit) ? kConnectFailed : kConnected;
+      result = StartFailed(init.hrRapiInit) ? ConnectResult::Failed : ConnectResult::Connected;
       break;
     case WaitOutcome::TimedOut:
-      result = kConnectTimedOut;
+      result = ConnectResult::TimedOut;
       break;
     default:
       // A wait that cannot be performed says nothing about the start; going
       // on as if connected would report a failure as a connection.
-      result = kConnectFailed;
+      result = ConnectResult::Failed;
       break;
   }
   host_.ShowBusy(false);
@@ -35,8 +35,8 @@ ConnectResult RapiClass::Connect() {
 bool RapiClass::Bind() {
   bool complete = true;
 #define BIND_OPERATION(name, called)                                   \
-  name = reinterpret_cast<devapi::name>(library_->Find(#name));         \
-  if (called && name == nullptr) complete = false;
+  api_.name = reinterpret_cast<devapi::name>(library_->Find(#name));    \
+  if (called && api_.name == nullptr) complete = false;
   DEVICE_API_OPERATIONS(BIND_OPERATION)
 #undef BIND_OPERATION
   return complete;
@@ -44,9 +44,9 @@ bool RapiClass::Bind() {
 
 void RapiClass::Disconnect() {
   if (connected_) {
-    CeRapiUninit();
+    api_.CeRapiUninit();
     connected_ = false;
   }
   library_.reset();
-  static_cast<DeviceApi&>(*this) = DeviceApi{};
+  api_ = DeviceApi{};
 }

@@ -7,27 +7,28 @@
 #include "device/device_api.h"
 #include "device/library.h"
 
-enum ConnectResult : int {
-  kConnected = 0,
-  kConnectNotInitialised = 1,  // library missing or incomplete, or the start was refused
-  kConnectFailed = 2,          // the start completed with a failure, or could not be awaited
-  kConnectTimedOut = 3,        // no start within the time limit
+enum class ConnectResult {
+  Connected,
+  NotInitialised,  // library missing or incomplete, or the start was refused
+  Failed,          // the start completed with a failure, or could not be awaited
+  TimedOut,        // no start within the time limit
 };
 
 constexpr DWORD kConnectTimeoutMs = 5000;
 
-// The operation pointers are public members, called directly once Connect
-// has bound them.
-class RapiClass : public DeviceApi {
+class RapiClass {
  public:
   explicit RapiClass(LinkHost& host) : host_(host) {}
-  virtual ~RapiClass() { Disconnect(); }
+  ~RapiClass() { Disconnect(); }
   RapiClass(const RapiClass&) = delete;
   RapiClass& operator=(const RapiClass&) = delete;
 
   ConnectResult Connect();
   void Disconnect();
 
+  // The bound operations; every entry is null until Connect has bound them
+  // and again after Disconnect.
+  const DeviceApi& api() const { return api_; }
   bool bound() const { return library_ != nullptr; }
   bool connected() const { return connected_; }
 
@@ -36,6 +37,7 @@ class RapiClass : public DeviceApi {
 
   LinkHost& host_;
   std::unique_ptr<Library> library_;
+  DeviceApi api_;
   // Set once the start request is accepted, before its completion is known,
   // so every accepted start is matched by exactly one CeRapiUninit.
   bool connected_ = false;

@@ -20,68 +20,62 @@ std::string FillTemplate(const char* pattern, std::initializer_list<std::string>
   return out;
 }
 
-LRESULT ProgressController::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (quiet_) {
-    if (cancelled_ && message == WM_INSTALL_STAGE && wParam == kStageFinished) completedDespiteCancel_ = true;
-    return 0;
-  }
-  switch (message) {
-    case WM_INSTALL_STAGE:
-      return OnStage(wParam);
-    case WM_INSTALL_ERROR:
-      return OnError(wParam, reinterpret_cast<const char*>(lParam));
-    case WM_INSTALL_PROGRESS:
-      return OnProgress(wParam, lParam);
-    default:
-      return 0;
-  }
-}
-
 void ProgressController::End(int result) {
   quiet_ = true;
   view_.End(result);
 }
 
-LRESULT ProgressController::OnStage(WPARAM stage) {
+void ProgressController::OnStage(InstallStage stage) {
+  if (quiet_) {
+    if (cancelled_ && stage == InstallStage::Finished) completedDespiteCancel_ = true;
+    return;
+  }
   if (const StageReaction* reaction = FindStageReaction(stage)) {
     view_.SetStatus(reaction->status);
     view_.SetTitle(reaction->title);
-  } else if (stage == kStageFinished) {
+  } else if (stage == InstallStage::Finished) {
     ReportCompletion();
   }
-  return 0;
 }
 
 void ProgressController::ReportCompletion() {
   quiet_ = true;  // nothing the box's own message loop delivers may react
   const BoxReaction& box = CompletionBox();
-  view_.ShowBox(box.text, box.caption, box.type);
+  view_.ShowBox(box.text, box.caption, box.kind);
   End(kResultDone);
 }
 
-LRESULT ProgressController::OnError(WPARAM code, const char* version) {
+void ProgressController::OnError(InstallError code, const char* version) {
+  if (!quiet_) React(code, version);
+}
+
+bool ProgressController::ConfirmNewerVersion(const char* version) {
+  return !quiet_ && React(InstallError::VersionNewer, version);
+}
+
+bool ProgressController::React(InstallError code, const char* version) {
   const BoxReaction* box = FindErrorBox(code);
   if (box == nullptr) {
     End(kResultFailed);
-    return 0;
+    return false;
   }
   std::string message = box->text;
-  if (code == kErrorVersionTooOld)
+  if (code == InstallError::VersionTooOld)
     message = FillTemplate(box->text, {view_.DisplayVersion(version), RAVO_MINIMUM_VERSION});
-  else if (code == kErrorVersionNewer)
+  else if (code == InstallError::VersionNewer)
     message = FillTemplate(box->text, {view_.DisplayVersion(version)});
 
-  int answer = view_.ShowBox(message, box->caption, box->type);
-  if (code == kErrorVersionNewer && answer == IDYES) return 1;
+  BoxAnswer answer = view_.ShowBox(message, box->caption, box->kind);
+  if (code == InstallError::VersionNewer && answer == BoxAnswer::Yes) return true;
   End(kResultFailed);
-  return 0;
+  return false;
 }
 
-LRESULT ProgressController::OnProgress(WPARAM percent, LPARAM ended) {
-  view_.SetBar(static_cast<int>(percent));
+void ProgressController::OnProgress(int percent, bool copyEnded) {
+  if (quiet_) return;
+  view_.SetBar(percent);
   char title[128];
-  std::snprintf(title, sizeof title, text::kTitleProgressTemplate, static_cast<int>(percent));
+  std::snprintf(title, sizeof title, text::kTitleProgressTemplate, percent);
   view_.SetTitle(title);
-  view_.EnableCancel(ended == 0);
-  return 0;
+  view_.EnableCancel(!copyEnded);
 }

@@ -1,38 +1,31 @@
-// The progress dialog's handlers, free of any window: they turn each worker
-// notification into calls on a view. The Windows dialog is one such view;
-// tests supply their own.
+// The progress dialog's handlers, free of any window: each report of the
+// worker becomes calls on a view. The dialog calls them on its own thread
+// for the worker, which waits meanwhile; tests may call them on the worker's.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
-#include "progress/notifications.h"
+#include "progress/progress_view.h"
+#include "worker/install_observer.h"
 
-class ProgressView {
- public:
-  virtual void SetStatus(const std::string& text) = 0;
-  virtual void SetTitle(const std::string& text) = 0;
-  virtual void SetBar(int position) = 0;
-  virtual void EnableCancel(bool enabled) = 0;
-  // Shows a modal box and returns the button pressed (IDOK, IDYES, IDNO...).
-  virtual int ShowBox(const std::string& text, const std::string& caption, UINT type) = 0;
-  virtual void End(int result) = 0;
-  // The handheld's version text (code page 932) as UTF-8 for display.
-  virtual std::string DisplayVersion(const char* raw) = 0;
-
- protected:
-  ~ProgressView() = default;
-};
-
-class ProgressController {
+class ProgressController final : public InstallObserver {
  public:
   explicit ProgressController(ProgressView& view) : view_(view) {}
 
-  // Runs the handler of a notification and returns its result to the worker.
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // Stages 0 to 2 set the status and the title, stage 3 shows the completion
+  // box; others are ignored.
+  void OnStage(InstallStage stage) override;
+  void OnProgress(int percent, bool copyEnded) override;
+  // One box (none for a code without a message), then the dialog ends with 2.
+  // The question's code is handled as the question, its answer dropped.
+  void OnError(InstallError code, const char* version) override;
+  // True only when the user answers Yes; the dialog then stays open.
+  bool ConfirmNewerVersion(const char* version) override;
 
-  // After a cancel, or once the dialog has ended, notifications that are
-  // still on their way are answered at once, with no reaction: the dialog may
-  // be waiting for the worker, and the user asked for nothing more.
+  // After a cancel, or once the dialog has ended, reports that are still on
+  // their way are answered at once, with no reaction: the dialog may be
+  // waiting for the worker, and the user asked for nothing more.
   void BeginCancel() { quiet_ = cancelled_ = true; }
   bool quiet() const { return quiet_; }
 
@@ -45,9 +38,8 @@ class ProgressController {
   void ReportCompletion();
 
  private:
-  LRESULT OnStage(WPARAM stage);
-  LRESULT OnError(WPARAM code, const char* version);
-  LRESULT OnProgress(WPARAM percent, LPARAM ended);
+  // The error handler; true when the question was answered Yes.
+  bool React(InstallError code, const char* version);
   void End(int result);
 
   ProgressView& view_;

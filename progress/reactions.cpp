@@ -11,36 +11,37 @@ constexpr StageReaction kStages[] = {
     {text::kStatusInstall, text::kTitleTransfer},
 };
 
-constexpr UINT kErrorBox = MB_OK | MB_ICONERROR;
-constexpr UINT kQuestionBox = MB_YESNO | MB_ICONQUESTION;
+constexpr BoxKind kErrorBox = BoxKind::Error;
+constexpr BoxKind kQuestionBox = BoxKind::Question;
 
 struct ErrorEntry {
   InstallError code;
   BoxReaction box;
 };
 constexpr ErrorEntry kErrors[] = {
-    {kErrorNotInitialised, {text::kInitFailed, text::kCaptionConnect, kErrorBox}},
-    {kErrorConnectFailed, {text::kConnectFailed, text::kCaptionConnect, kErrorBox}},
-    {kErrorNotConnected, {text::kNotConnected, text::kCaptionConnect, kErrorBox}},
-    {kErrorNotQ58, {text::kNotQ58, text::kCaptionConnect, kErrorBox}},
-    {kErrorNotInstalled, {text::kNotInstalled, text::kCaptionVersion, kErrorBox}},
-    {kErrorVersionTooOld, {text::kVersionTooOldTemplate, text::kCaptionVersion, kErrorBox}},
-    {kErrorVersionNewer, {text::kVersionNewerTemplate, text::kCaptionVersion, kQuestionBox}},
-    {kErrorInstallCreate, {text::kInstallCreateFailed, text::kCaptionTransfer, kErrorBox}},
-    {kErrorWrite, {text::kWriteFailed, text::kCaptionTransfer, kErrorBox}},
-    {kErrorCardCreate, {text::kCardCreateFailed, text::kCaptionTransfer, kErrorBox}},
+    {InstallError::NotInitialised, {text::kInitFailed, text::kCaptionConnect, kErrorBox}},
+    {InstallError::ConnectFailed, {text::kConnectFailed, text::kCaptionConnect, kErrorBox}},
+    {InstallError::NotConnected, {text::kNotConnected, text::kCaptionConnect, kErrorBox}},
+    {InstallError::NotQ58, {text::kNotQ58, text::kCaptionConnect, kErrorBox}},
+    {InstallError::NotInstalled, {text::kNotInstalled, text::kCaptionVersion, kErrorBox}},
+    {InstallError::VersionTooOld, {text::kVersionTooOldTemplate, text::kCaptionVersion, kErrorBox}},
+    {InstallError::VersionNewer, {text::kVersionNewerTemplate, text::kCaptionVersion, kQuestionBox}},
+    {InstallError::InstallCreate, {text::kInstallCreateFailed, text::kCaptionTransfer, kErrorBox}},
+    {InstallError::Write, {text::kWriteFailed, text::kCaptionTransfer, kErrorBox}},
+    {InstallError::CardCreate, {text::kCardCreateFailed, text::kCaptionTransfer, kErrorBox}},
 };
 
-constexpr BoxReaction kCompletion{text::kDoneText, text::kDoneCaption, MB_OK | MB_ICONINFORMATION};
+constexpr BoxReaction kCompletion{text::kDoneText, text::kDoneCaption, BoxKind::Information};
 }  // namespace
 
-const StageReaction* FindStageReaction(WPARAM stage) {
-  return stage < std::size(kStages) ? &kStages[stage] : nullptr;
+const StageReaction* FindStageReaction(InstallStage stage) {
+  const auto index = static_cast<std::size_t>(stage);
+  return index < std::size(kStages) ? &kStages[index] : nullptr;
 }
 
 const BoxReaction& CompletionBox() { return kCompletion; }
 
-const BoxReaction* FindErrorBox(WPARAM code) {
+const BoxReaction* FindErrorBox(InstallError code) {
   for (const ErrorEntry& entry : kErrors)
     if (entry.code == code) return &entry.box;
   return nullptr;

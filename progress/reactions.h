@@ -1,8 +1,9 @@
-// What the progress dialog does for each notification code: the fixed
-// texts, captions, box types and dialog results, as data.
+// What the progress dialog does for each stage and error code: the fixed
+// texts, captions, kinds of box and dialog results, as data.
 #pragma once
 
-#include "progress/notifications.h"
+#include "progress/progress_view.h"
+#include "worker/install_observer.h"
 
 constexpr int kResultDone = 1;    // the main dialog closes
 constexpr int kResultFailed = 2;  // failed, refused or cancelled: back to the main dialog
@@ -14,14 +15,14 @@ struct StageReaction {
 
 // Stages 0 to 2; null for stage 3 (which shows the completion box) and for
 // values that are never sent.
-const StageReaction* FindStageReaction(WPARAM stage);
+const StageReaction* FindStageReaction(InstallStage stage);
 
 struct BoxReaction {
   const char* text;  // a template with %s for codes 7 and 8
   const char* caption;
-  UINT type;  // MB_ flags
+  BoxKind kind;
 };
 
 const BoxReaction& CompletionBox();
 // Null for codes that have no message: the dialog then ends silently.
-const BoxReaction* FindErrorBox(WPARAM code);
+const BoxReaction* FindErrorBox(InstallError code);

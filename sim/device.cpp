@@ -83,7 +83,6 @@ const char* OpName(Op op) {
 void Attach(const Config& config) {
   auto lock = detail::Lock();
   detail::Device& device = detail::State();
-  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
   device = detail::Device{};
   device.config = config;
   device.attached = true;
@@ -97,8 +96,7 @@ void Detach() {
     auto lock = detail::Lock();
     detail::Device& device = detail::State();
     device.attached = false;
-    if (device.startEvent != nullptr) CloseEvent(device.startEvent);
-    device.startEvent = nullptr;
+    device.startEvent.reset();
     for (auto& [value, object] : device.handles)
       if (auto* file = std::get_if<detail::FileObject>(&object)) file->stream.close();
     device.callLog.close();

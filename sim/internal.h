@@ -12,6 +12,7 @@
 #include <string_view>
 #include <variant>
 
+#include "device/event.h"
 #include "sim/operations.h"
 #include "sim/sim.h"
 
@@ -39,7 +40,7 @@ struct Device {
   std::vector<Call> calls;
   std::map<std::uintptr_t, Object> handles;
   std::uintptr_t nextHandle = 0x100;
-  HANDLE startEvent = nullptr;
+  UniqueEvent startEvent;
   std::ofstream callLog;
 };
 

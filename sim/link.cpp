@@ -10,10 +10,7 @@ namespace {
 constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005u);        // E_FAIL
 constexpr HRESULT kInvalidArg = static_cast<HRESULT>(0x80070057u);  // E_INVALIDARG
 
-void CloseStartEvent(Device& device) {
-  if (device.startEvent != nullptr) CloseEvent(device.startEvent);
-  device.startEvent = nullptr;
-}
+void CloseStartEvent(Device& device) { device.startEvent.reset(); }
 }  // namespace
 
 #ifdef RAVO_SIM_DLL
@@ -41,10 +38,11 @@ extern "C" HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
   init->hrRapiInit = 0;
   init->heRapiInit = nullptr;
   if (mode == StartMode::BrokenEvent) return 0;
-  device.startEvent = init->heRapiInit = CreateAutoResetEvent();
+  device.startEvent = UniqueEvent(CreateAutoResetEvent());
+  init->heRapiInit = device.startEvent.get();
   if (mode == StartMode::Succeed || mode == StartMode::Fail) {
     init->hrRapiInit = mode == StartMode::Fail ? kFail : 0;
-    SignalEvent(device.startEvent);
+    SignalEvent(device.startEvent.get());
   }
   return 0;
 }

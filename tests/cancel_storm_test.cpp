@@ -8,26 +8,11 @@
 #include <thread>
 
 #include "progress/progress_controller.h"
+#include "tests/support/fake_view.h"
 #include "tests/support/ui_channel.h"
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
-
-class CountingView final : public ProgressView {
- public:
-  int boxes = 0;
-  int result = 0;
-  void SetStatus(const std::string&) override {}
-  void SetTitle(const std::string&) override {}
-  void SetBar(int) override {}
-  void EnableCancel(bool) override {}
-  int ShowBox(const std::string&, const std::string&, UINT) override {
-    ++boxes;
-    return IDOK;
-  }
-  void End(int code) override { result = code; }
-  std::string DisplayVersion(const char* raw) override { return raw; }
-};
 
 struct Outcome {
   bool cancelled = false;
@@ -35,42 +20,38 @@ struct Outcome {
   int result = 0;
 };
 
-// One attempt; the user presses Cancel once `cancelAfter` notifications have
+// One attempt; the user presses Cancel once `cancelAfter` reports have
 // been handled, after a further pause of `pause`.
 Outcome Attempt(TestHost& host, HANDLE cancel, std::size_t cancelAfter, std::chrono::microseconds pause) {
   UiChannel ui;
-  CountingView view;
+  FakeView view;
+  view.recordAll = false;
   ProgressController controller(view);
-  std::size_t served = 0;
-  auto handle = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-    ++served;
-    return controller.Handle(message, wParam, lParam);
-  };
 
   std::thread worker([&] {
-    InstallWorker(WorkerContext{ui.window(), cancel, 1}, host);
+    InstallWorker(WorkerContext{&ui, cancel, 1}, host);
     ui.WorkerEnded();
   });
   Outcome outcome;
   while (view.result == 0 && !ui.ended()) {
-    if (served >= cancelAfter) {
+    if (ui.served() >= cancelAfter) {
       std::this_thread::sleep_for(pause);
       if (view.result != 0) break;
-      const int boxes = view.boxes;
+      const std::size_t boxes = view.boxes.size();
       controller.BeginCancel();
       SignalEvent(cancel);
-      ui.WaitForEnd(handle);
+      ui.WaitForEnd(controller);
       if (controller.CompletedDespiteCancel())
         controller.ReportCompletion();
       else
         view.End(2);
       outcome.cancelled = true;
-      outcome.boxesAfterCancel = view.boxes - boxes;
+      outcome.boxesAfterCancel = static_cast<int>(view.boxes.size() - boxes);
       break;
     }
-    ui.ServeOne(handle, std::chrono::milliseconds(1));
+    ui.ServeOne(controller, std::chrono::milliseconds(1));
   }
-  ui.WaitForEnd(handle);  // as the window's destruction does
+  ui.WaitForEnd(controller);  // as the window's destruction does
   worker.join();
   WaitForEvent(cancel, 0);  // the next attempt starts with a fresh, unsignalled event
   outcome.result = view.result;
@@ -97,7 +78,7 @@ TEST_F(CancelStorm, NeverHangsNeverShowsAMessageNeverLeavesAPartialFile) {
   const int attempts = Attempts();
   for (int attempt = 0; attempt < attempts; ++attempt) {
     const std::size_t startsBefore = sim::CountCalls(sim::Op::CeCreateProcess);
-    Outcome outcome = Attempt(host, cancel, moment(random), std::chrono::microseconds(pause(random)));
+    Outcome outcome = Attempt(host, cancel.get(), moment(random), std::chrono::microseconds(pause(random)));
     const bool installerStarted = sim::CountCalls(sim::Op::CeCreateProcess) > startsBefore;
     // A cancel the worker no longer looked for ends as the completion it was;
     // every other cancel shows nothing and ends with 2.

@@ -9,32 +9,19 @@
 #include <set>
 
 #include "progress/progress_controller.h"
-#include "tests/support/worker_fixture.h"
+#include "tests/support/fake_view.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 
 using sim::Op;
 
 // The progress dialog's handlers on the worker's own thread.
-class DialogModel final : public NotificationSink, public ProgressView {
- public:
-  ProgressController controller{*this};
-  std::vector<std::string> boxes;
-  int result = 0;
-
-  LRESULT Deliver(UINT message, WPARAM wParam, LPARAM lParam) override {
-    return controller.Handle(message, wParam, lParam);
-  }
-  void SetStatus(const std::string&) override {}
-  void SetTitle(const std::string&) override {}
-  void SetBar(int) override {}
-  void EnableCancel(bool) override {}
-  int ShowBox(const std::string& text, const std::string&, UINT) override {
-    boxes.push_back(text);
-    return IDOK;
-  }
-  void End(int code) override { result = code; }
-  std::string DisplayVersion(const char* raw) override { return raw; }
+struct DialogModel {
+  DialogModel() { view.recordAll = false; }
+  DialogModel(const DialogModel&) = delete;
+  FakeView view;
+  ProgressController controller{view};
 };
 
 struct Counts {
@@ -46,14 +33,13 @@ class FaultMatrix : public WorkerFixture {
  protected:
   FaultMatrix() { host.package = MakePackage(150000); }
 
-  // One whole attempt on a fresh typical handheld.
-  DialogModel Attempt() {
+  // One whole attempt on a fresh typical handheld; what the user saw.
+  FakeView Attempt() {
     DeviceFolder fresh;
     fresh.MakeTypical();
     config.root = fresh.root();
-    Attach();
     DialogModel dialog;
-    InstallWorker(WorkerContext{AsWindow(&dialog), cancel, 1}, host);
+    Run(dialog.controller, true);
     for (const char* path : {kCardCopy, kInstallCopy}) {
       if (fresh.Exists(path)) {
         EXPECT_EQ(fresh.Read(path), host.package) << "partial file " << path;
@@ -61,12 +47,12 @@ class FaultMatrix : public WorkerFixture {
     }
     sim::SetCallHook(nullptr);
     sim::Detach();
-    WaitForEvent(cancel, 0);
-    return dialog;
+    ClearCancel();
+    return dialog.view;
   }
 
   Counts Baseline() {
-    DialogModel clean = Attempt();
+    FakeView clean = Attempt();
     EXPECT_EQ(clean.result, 1);
     Counts counts;
     for (const sim::Call& call : sim::Calls()) {
@@ -116,7 +102,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
       config.faults = {};
       FailCall(op, nth);
       host.loads = host.unloads = 0;
-      DialogModel dialog = Attempt();
+      FakeView dialog = Attempt();
       const std::string expected = ExpectedMessage(op, nth);
       if (expected.empty()) {
         ASSERT_EQ(dialog.boxes.size(), 1u);  // the completion box only
@@ -134,7 +120,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
                                std::pair{sim::StartMode::BrokenEvent, "モバイルデバイスの接続に失敗しました。"}}) {
     config.faults = {};
     config.faults.start = mode;
-    DialogModel dialog = Attempt();
+    FakeView dialog = Attempt();
     EXPECT_EQ(dialog.boxes, std::vector<std::string>{message});
     EXPECT_EQ(dialog.result, 2);
     ExpectReleased(Op::CeRapiInitEx);
@@ -144,7 +130,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
   for (unsigned nth : {1u, writes / 2, writes / 2 + 1, writes}) {
     config.faults = {};
     config.faults.shortWriteAt = nth;
-    DialogModel dialog = Attempt();
+    FakeView dialog = Attempt();
     EXPECT_EQ(dialog.boxes, std::vector<std::string>{"データ転送中にエラーが発生しました。"});
     EXPECT_EQ(dialog.result, 2);
     ExpectReleased(Op::CeWriteFile);
@@ -165,23 +151,22 @@ TEST_F(FaultMatrix, CancelFromInsideEveryCall) {
     std::size_t boxesBefore = 0;
     sim::SetCallHook([&](Op, unsigned) {
       if (++seen == k && current != nullptr) {
-        boxesBefore = current->boxes.size();
+        boxesBefore = current->view.boxes.size();
         current->controller.BeginCancel();
-        SignalEvent(cancel);
+        SignalEvent(cancel.get());
       }
     });
     DeviceFolder fresh;
     fresh.MakeTypical();
     config.root = fresh.root();
     config.faults = {};
-    Attach();
     DialogModel dialog;
     current = &dialog;
-    InstallWorker(WorkerContext{AsWindow(&dialog), cancel, 1}, host);
+    Run(dialog.controller, true);
     // Only the last call, the release after the completion box, comes too
     // late for the cancel to matter.
-    EXPECT_EQ(dialog.boxes.size(), boxesBefore);
-    EXPECT_EQ(dialog.result, k == baseline.total ? 1 : 0);
+    EXPECT_EQ(dialog.view.boxes.size(), boxesBefore);
+    EXPECT_EQ(dialog.view.result, k == baseline.total ? 1 : 0);
     for (const char* path : {kCardCopy, kInstallCopy}) {
       if (fresh.Exists(path)) {
         EXPECT_EQ(fresh.Read(path), host.package) << path;
@@ -190,7 +175,7 @@ TEST_F(FaultMatrix, CancelFromInsideEveryCall) {
     ExpectReleased(Op::CeRapiInitEx);
     sim::SetCallHook(nullptr);
     sim::Detach();
-    WaitForEvent(cancel, 0);
+    ClearCancel();
   }
   std::printf("cancel points: %u calls\n", baseline.total);
 }

@@ -4,46 +4,25 @@
 #include <vector>
 
 #include "progress/progress_controller.h"
-#include "progress/reactions.h"
+#include "tests/support/fake_view.h"
 
 namespace {
 
-// Records what the dialog would show, as one line per call.
-class RecordingView final : public ProgressView {
- public:
-  std::vector<std::string> seen;
-  int answer = IDOK;
-  int ended = 0;
-
-  void SetStatus(const std::string& text) override { seen.push_back("status:" + text); }
-  void SetTitle(const std::string& text) override { seen.push_back("title:" + text); }
-  void SetBar(int position) override { seen.push_back("bar:" + std::to_string(position)); }
-  void EnableCancel(bool enabled) override { seen.push_back(enabled ? "cancel:on" : "cancel:off"); }
-  int ShowBox(const std::string& text, const std::string& caption, UINT type) override {
-    seen.push_back("box:" + std::to_string(type) + ":" + caption + ":" + text);
-    return answer;
-  }
-  void End(int result) override {
-    seen.push_back("end:" + std::to_string(result));
-    ended = result;
-  }
-  std::string DisplayVersion(const char* raw) override { return raw; }
-};
+InstallStage Stage(unsigned value) { return static_cast<InstallStage>(value); }
+InstallError Code(unsigned value) { return static_cast<InstallError>(value); }
 
 struct Fixture : ::testing::Test {
-  RecordingView view;
+  FakeView view;
   ProgressController controller{view};
-  LRESULT Error(WPARAM code, const char* version = nullptr) {
-    return controller.Handle(WM_INSTALL_ERROR, code, reinterpret_cast<LPARAM>(version));
-  }
+  void Error(unsigned code, const char* version = nullptr) { controller.OnError(Code(code), version); }
 };
 
 using Stages = Fixture;
 TEST_F(Stages, SetStatusThenTitle) {
-  EXPECT_EQ(controller.Handle(WM_INSTALL_STAGE, 0, 0), 0);
-  controller.Handle(WM_INSTALL_STAGE, 1, 0);
-  controller.Handle(WM_INSTALL_STAGE, 2, 0);
-  controller.Handle(WM_INSTALL_STAGE, 4, 0);  // never sent: ignored
+  controller.OnStage(Stage(0));
+  controller.OnStage(Stage(1));
+  controller.OnStage(Stage(2));
+  controller.OnStage(Stage(4));  // never sent: ignored
   EXPECT_EQ(view.seen, (std::vector<std::string>{
                            "status:モバイル デバイスからアプリケーションのデータを取得しています...",
                            "title:デバイスのデータを取得中",
@@ -55,9 +34,9 @@ TEST_F(Stages, SetStatusThenTitle) {
 }
 
 TEST_F(Stages, FinishedShowsCompletionThenEndsWithOne) {
-  EXPECT_EQ(controller.Handle(WM_INSTALL_STAGE, 3, 0), 0);
+  controller.OnStage(Stage(3));
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:64:データ転送が完了しました:インストールの完了に必要な追加手順がないか、"
+                           "box:information:データ転送が完了しました:インストールの完了に必要な追加手順がないか、"
                            "モバイル デバイスの画面を確認してください。",
                            "end:1",
                        }));
@@ -65,37 +44,37 @@ TEST_F(Stages, FinishedShowsCompletionThenEndsWithOne) {
 
 using Errors = Fixture;
 TEST_F(Errors, EachCodeShowsOneErrorBoxAndEndsWithTwo) {
-  const std::vector<std::pair<WPARAM, std::string>> expected = {
-      {1, "box:16:デバイス接続:モバイルデバイスの初期化に失敗しました。"},
-      {2, "box:16:デバイス接続:モバイルデバイスの接続に失敗しました。"},
-      {3, "box:16:デバイス接続:モバイルデバイスと接続されていません。"},
-      {4, "box:16:デバイス接続:接続しているモバイルデバイスがQ58ではありません。"},
-      {6, "box:16:バージョンチェック:ravoがインストールされていません。"},
-      {11, "box:16:データ転送:データ転送に失敗しました。"},
-      {12, "box:16:データ転送:データ転送中にエラーが発生しました。"},
-      {13, "box:16:データ転送:インストーラの転送に失敗しました。\nメモリカードを確認下さい。"},
+  const std::vector<std::pair<unsigned, std::string>> expected = {
+      {1, "box:error:デバイス接続:モバイルデバイスの初期化に失敗しました。"},
+      {2, "box:error:デバイス接続:モバイルデバイスの接続に失敗しました。"},
+      {3, "box:error:デバイス接続:モバイルデバイスと接続されていません。"},
+      {4, "box:error:デバイス接続:接続しているモバイルデバイスがQ58ではありません。"},
+      {6, "box:error:バージョンチェック:ravoがインストールされていません。"},
+      {11, "box:error:データ転送:データ転送に失敗しました。"},
+      {12, "box:error:データ転送:データ転送中にエラーが発生しました。"},
+      {13, "box:error:データ転送:インストーラの転送に失敗しました。\nメモリカードを確認下さい。"},
   };
   for (const auto& [code, box] : expected) {
-    RecordingView fresh;
+    FakeView fresh;
     ProgressController handler(fresh);
-    EXPECT_EQ(handler.Handle(WM_INSTALL_ERROR, code, 0), 0);
+    handler.OnError(Code(code), nullptr);
     EXPECT_EQ(fresh.seen, (std::vector<std::string>{box, "end:2"})) << "code " << code;
   }
 }
 
 TEST_F(Errors, CodesWithoutAMessageEndSilently) {
-  for (WPARAM code : {0u, 5u, 9u, 10u, 14u, 1000u}) {
-    RecordingView fresh;
+  for (unsigned code : {0u, 5u, 9u, 10u, 14u, 1000u, 0xFFFFFFFFu}) {
+    FakeView fresh;
     ProgressController handler(fresh);
-    EXPECT_EQ(handler.Handle(WM_INSTALL_ERROR, code, 0), 0);
+    handler.OnError(Code(code), nullptr);
     EXPECT_EQ(fresh.seen, std::vector<std::string>{"end:2"}) << "code " << code;
   }
 }
 
 TEST_F(Errors, TooOldNamesBothVersions) {
-  EXPECT_EQ(Error(7, "Version 1.0.9.9"), 0);
+  Error(7, "Version 1.0.9.9");
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:16:バージョンチェック:インストールされているバージョンは[Version 1.0.9.9]です。"
+                           "box:error:バージョンチェック:インストールされているバージョンは[Version 1.0.9.9]です。"
                            "\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。",
                            "end:2",
                        }));
@@ -109,27 +88,36 @@ TEST_F(Errors, VersionTextIsInsertedUnchanged) {
 }
 
 TEST_F(Errors, NewerAsksAndYesGoesOn) {
-  view.answer = IDYES;
-  EXPECT_EQ(Error(8, "Version 1.1.2.1"), 1);
+  view.answer = BoxAnswer::Yes;
+  EXPECT_TRUE(controller.ConfirmNewerVersion("Version 1.1.2.1"));
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:36:バージョンチェック:インストールされているバージョンは[Version 1.1.2.1]です。"
+                           "box:question:バージョンチェック:インストールされているバージョンは[Version 1.1.2.1]です。"
                            "\n\nリビジョンアップを行いますか？",
                        }));
   EXPECT_FALSE(controller.quiet());
 }
 
 TEST_F(Errors, NewerAnsweredNoEndsWithTwo) {
-  view.answer = IDNO;
-  EXPECT_EQ(Error(8, "Version 9"), 0);
+  view.answer = BoxAnswer::No;
+  EXPECT_FALSE(controller.ConfirmNewerVersion("Version 9"));
   EXPECT_EQ(view.seen.back(), "end:2");
+}
+
+// Code 8 arriving as an error still shows the question; whatever the
+// answer, nobody waits for it, so a No ends the dialog as the question does.
+TEST_F(Errors, NewerAsAnErrorAsksTheSameQuestion) {
+  Error(8, "Version 9");
+  ASSERT_EQ(view.seen.size(), 2u);
+  EXPECT_EQ(view.seen[0].rfind("box:question:バージョンチェック:インストールされているバージョンは[Version 9]です。", 0), 0u);
+  EXPECT_EQ(view.seen[1], "end:2");
 }
 
 using Progress = Fixture;
 TEST_F(Progress, MovesBarTitleAndCancel) {
-  controller.Handle(WM_INSTALL_PROGRESS, 0, 0);
-  controller.Handle(WM_INSTALL_PROGRESS, 100, 1);
-  controller.Handle(WM_INSTALL_PROGRESS, 42, 7);
-  controller.Handle(WM_INSTALL_PROGRESS, 43, 0);
+  controller.OnProgress(0, false);
+  controller.OnProgress(100, true);
+  controller.OnProgress(42, true);
+  controller.OnProgress(43, false);
   EXPECT_EQ(view.seen, (std::vector<std::string>{
                            "bar:0", "title:デバイスにデータを転送中 (0%)", "cancel:on",
                            "bar:100", "title:デバイスにデータを転送中 (100%)", "cancel:off",
@@ -141,19 +129,21 @@ TEST_F(Progress, MovesBarTitleAndCancel) {
 using Quiet = Fixture;
 TEST_F(Quiet, AfterCancelNothingReactsAndTheAnswerIsNo) {
   controller.BeginCancel();
-  view.answer = IDYES;
-  EXPECT_EQ(Error(8, "Version 2"), 0);
-  EXPECT_EQ(Error(12), 0);
-  EXPECT_EQ(controller.Handle(WM_INSTALL_STAGE, 3, 0), 0);
-  EXPECT_EQ(controller.Handle(WM_INSTALL_PROGRESS, 50, 0), 0);
+  view.answer = BoxAnswer::Yes;
+  EXPECT_FALSE(controller.ConfirmNewerVersion("Version 2"));
+  Error(12);
+  controller.OnStage(Stage(0));
+  controller.OnStage(Stage(3));
+  controller.OnProgress(50, false);
   EXPECT_TRUE(view.seen.empty());
 }
 
 TEST_F(Quiet, AfterTheDialogEndedNothingMoreIsShown) {
   Error(6);
-  controller.Handle(WM_INSTALL_STAGE, 3, 0);
+  controller.OnStage(Stage(3));
+  EXPECT_FALSE(controller.ConfirmNewerVersion("Version 2"));
   EXPECT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.ended, 2);
+  EXPECT_EQ(view.result, 2);
   EXPECT_FALSE(controller.CompletedDespiteCancel());
 }
 
@@ -162,14 +152,14 @@ TEST_F(Quiet, AfterTheDialogEndedNothingMoreIsShown) {
 TEST_F(Quiet, CancelTooLateForTheInstallerReportsTheCompletion) {
   controller.BeginCancel();
   EXPECT_FALSE(controller.CompletedDespiteCancel());
-  controller.Handle(WM_INSTALL_PROGRESS, 100, 1);
-  EXPECT_EQ(controller.Handle(WM_INSTALL_STAGE, 3, 0), 0);
+  controller.OnProgress(100, true);
+  controller.OnStage(Stage(3));
   EXPECT_TRUE(view.seen.empty());  // nothing while the dialog waits for the worker
   ASSERT_TRUE(controller.CompletedDespiteCancel());
   controller.ReportCompletion();
   ASSERT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.seen[0].rfind("box:64:データ転送が完了しました:", 0), 0u);
-  EXPECT_EQ(view.ended, 1);
+  EXPECT_EQ(view.seen[0].rfind("box:information:データ転送が完了しました:", 0), 0u);
+  EXPECT_EQ(view.result, 1);
 }
 
 }  // namespace

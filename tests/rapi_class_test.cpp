@@ -1,28 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "device/rapi_class.h"
-#include "sim/sim.h"
-#include "tests/support/device_folder.h"
-#include "tests/support/test_host.h"
+#include "tests/support/simulated_handheld.h"
 
 namespace {
 
-class Link : public ::testing::Test {
+class Link : public ::testing::Test, protected SimulatedHandheld {
  protected:
-  ~Link() override { sim::Detach(); }
   void Attach(sim::StartMode mode) {
-    sim::Config config;
-    config.root = device.root();
-    config.writeCallLog = false;
     config.faults.start = mode;
-    config.faults.omit = omit;
-    sim::Attach(config);
+    SimulatedHandheld::Attach();
   }
   unsigned Uninits() const { return sim::CountCalls(sim::Op::CeRapiUninit); }
-
-  DeviceFolder device;
-  TestHost host;
-  std::vector<std::string> omit;
 };
 
 TEST_F(Link, EachStartOutcome) {
@@ -32,8 +21,8 @@ TEST_F(Link, EachStartOutcome) {
     unsigned uninits;
   };
   // A start that cannot be awaited is a failure, not a connection.
-  for (Case c : {Case{sim::StartMode::Succeed, kConnected, 1}, Case{sim::StartMode::Refuse, kConnectNotInitialised, 0},
-                 Case{sim::StartMode::Fail, kConnectFailed, 1}, Case{sim::StartMode::BrokenEvent, kConnectFailed, 1}}) {
+  for (Case c : {Case{sim::StartMode::Succeed, ConnectResult::Connected, 1}, Case{sim::StartMode::Refuse, ConnectResult::NotInitialised, 0},
+                 Case{sim::StartMode::Fail, ConnectResult::Failed, 1}, Case{sim::StartMode::BrokenEvent, ConnectResult::Failed, 1}}) {
     Attach(c.mode);
     TestHost fresh;
     {
@@ -55,7 +44,7 @@ TEST_F(Link, EachStartOutcome) {
 TEST_F(Link, NoStartWithinTheLimit) {
   Attach(sim::StartMode::Never);
   RapiClass rapi(host);
-  EXPECT_EQ(rapi.Connect(), kConnectTimedOut);
+  EXPECT_EQ(rapi.Connect(), ConnectResult::TimedOut);
   rapi.Disconnect();
   EXPECT_EQ(Uninits(), 1u);
   EXPECT_EQ(host.unloads, 1);
@@ -65,7 +54,7 @@ TEST_F(Link, MissingLibrary) {
   Attach(sim::StartMode::Succeed);
   host.libraryPresent = false;
   RapiClass rapi(host);
-  EXPECT_EQ(rapi.Connect(), kConnectNotInitialised);
+  EXPECT_EQ(rapi.Connect(), ConnectResult::NotInitialised);
   EXPECT_FALSE(rapi.bound());
   EXPECT_EQ(host.busyShown, 0);
   rapi.Disconnect();
@@ -74,10 +63,10 @@ TEST_F(Link, MissingLibrary) {
 }
 
 TEST_F(Link, LibraryLackingACalledOperationIsNotUsed) {
-  omit = {"CeWriteFile"};
+  config.faults.omit = {"CeWriteFile"};
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);
-  EXPECT_EQ(rapi.Connect(), kConnectNotInitialised);
+  EXPECT_EQ(rapi.Connect(), ConnectResult::NotInitialised);
   EXPECT_EQ(sim::CountCalls(sim::Op::CeRapiInitEx), 0u);
   rapi.Disconnect();
   EXPECT_EQ(host.unloads, 1);
@@ -85,18 +74,18 @@ TEST_F(Link, LibraryLackingACalledOperationIsNotUsed) {
 }
 
 TEST_F(Link, OperationsNeverCalledMayBeMissing) {
-  omit = {"CeMoveFile", "CeRegQueryValueEx"};
+  config.faults.omit = {"CeMoveFile", "CeRegQueryValueEx"};
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);
-  EXPECT_EQ(rapi.Connect(), kConnected);
-  EXPECT_EQ(rapi.CeMoveFile, nullptr);
+  EXPECT_EQ(rapi.Connect(), ConnectResult::Connected);
+  EXPECT_EQ(rapi.api().CeMoveFile, nullptr);
 }
 
 TEST_F(Link, ReconnectAndRepeatedDisconnectReleaseOnce) {
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);
-  ASSERT_EQ(rapi.Connect(), kConnected);
-  ASSERT_EQ(rapi.Connect(), kConnected);  // releases the first binding first
+  ASSERT_EQ(rapi.Connect(), ConnectResult::Connected);
+  ASSERT_EQ(rapi.Connect(), ConnectResult::Connected);  // releases the first binding first
   EXPECT_EQ(Uninits(), 1u);
   EXPECT_EQ(host.loads, 2);
   EXPECT_EQ(host.unloads, 1);
@@ -104,7 +93,7 @@ TEST_F(Link, ReconnectAndRepeatedDisconnectReleaseOnce) {
   rapi.Disconnect();
   EXPECT_EQ(Uninits(), 2u);
   EXPECT_EQ(host.unloads, 2);
-  EXPECT_EQ(rapi.CeCreateFile, nullptr);  // nothing stays callable after teardown
+  EXPECT_EQ(rapi.api().CeCreateFile, nullptr);  // nothing stays callable after teardown
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // and a cancel at each point where the worker looks for one.
 #include <gtest/gtest.h>
 
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 
@@ -22,9 +22,9 @@ TEST_F(Failure, ConnectOutcomesBecomeErrorCodes) {
   for (const Case& c : {Case{sim::StartMode::Refuse, "error 1"}, Case{sim::StartMode::Fail, "error 2"},
                         Case{sim::StartMode::BrokenEvent, "error 2"}}) {
     config.faults.start = c.mode;
-    sink.log.clear();
+    observer.log.clear();
     Run(true);
-    EXPECT_EQ(sink.log, (Strings{"stage 0", c.error}));
+    EXPECT_EQ(observer.log, (Strings{"stage 0", c.error}));
     EXPECT_EQ(sim::CountCalls(Op::CeCreateFile), 0u);
     ExpectLinkReleased();
     sim::Detach();
@@ -34,20 +34,20 @@ TEST_F(Failure, ConnectOutcomesBecomeErrorCodes) {
 TEST_F(Failure, NoLibraryIsErrorOne) {
   host.libraryPresent = false;
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 1"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 1"}));
 }
 
 TEST_F(Failure, NoStartWithinFiveSecondsIsErrorThree) {
   config.faults.start = sim::StartMode::Never;
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 3"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 3"}));
   EXPECT_EQ(sim::CountCalls(Op::CeRapiUninit), 1u);
 }
 
 TEST_F(Failure, MissingVersionFileChangesNothing) {
   std::filesystem::remove(device.Local("\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver"));
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 6"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 6"}));
   EXPECT_TRUE(LauncherEntryPresent());
   EXPECT_EQ(DpiValue(), std::nullopt);
   ExpectLinkReleased();
@@ -56,14 +56,14 @@ TEST_F(Failure, MissingVersionFileChangesNothing) {
 TEST_F(Failure, UnreadableVersionFileShowsAnEmptyVersion) {
   FailCall(Op::CeReadFile, 1);
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 7 []"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 7 []"}));
   ExpectLinkReleased();  // the version file was closed after the failed read
 }
 
 TEST_F(Failure, NoMemoryCardStopsBeforeTheInstallFolder) {
   std::filesystem::remove_all(device.root() / "Storage Card");
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "stage 1", "progress 0 0", "error 13"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "stage 1", "progress 0 0", "error 13"}));
   EXPECT_FALSE(device.Exists(kInstallCopy));
   EXPECT_FALSE(device.Exists(kCardCopy));
   ExpectLinkReleased();
@@ -72,8 +72,8 @@ TEST_F(Failure, NoMemoryCardStopsBeforeTheInstallFolder) {
 TEST_F(Failure, InstallFileCannotBeCreated) {
   FailCall(Op::CeCreateFile, 3);  // version file, card copy, install copy
   Run(true);
-  EXPECT_EQ(sink.Errors(), Strings{"error 11"});
-  EXPECT_EQ(sink.Stages(), (Strings{"stage 0", "stage 1", "stage 2"}));
+  EXPECT_EQ(observer.Errors(), Strings{"error 11"});
+  EXPECT_EQ(observer.Stages(), (Strings{"stage 0", "stage 1", "stage 2"}));
   EXPECT_TRUE(HoldsPackage(kCardCopy));
   EXPECT_TRUE(IsReadOnly(kCardCopy));
   EXPECT_FALSE(device.Exists(kInstallCopy));
@@ -95,8 +95,8 @@ TEST_P(WriteFailure, ReportsOnceAndLeavesNoPartialFile) {
   else
     FailCall(Op::CeWriteFile, fault.write);
   Run(true);
-  EXPECT_EQ(sink.Errors(), Strings{"error 12"});
-  EXPECT_EQ(sink.log.back(), "error 12");
+  EXPECT_EQ(observer.Errors(), Strings{"error 12"});
+  EXPECT_EQ(observer.log.back(), "error 12");
   EXPECT_FALSE(device.Exists(kInstallCopy));
   EXPECT_EQ(device.Exists(kCardCopy), fault.cardCopyStays);
   ExpectNoPartialFile();
@@ -123,8 +123,8 @@ TEST_P(Cancel, EndsSilentlyAndCleanly) {
   const CancelPoint point = GetParam();
   CancelInCall(point.op, point.nth);
   Run(true);
-  EXPECT_EQ(sink.Stages(), point.stages);
-  EXPECT_TRUE(sink.Errors().empty());
+  EXPECT_EQ(observer.Stages(), point.stages);
+  EXPECT_TRUE(observer.Errors().empty());
   EXPECT_EQ(device.Exists(kCardCopy), point.cardCopyStays);
   EXPECT_FALSE(device.Exists(kInstallCopy));
   ExpectNoPartialFile();
@@ -143,34 +143,33 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Failure, CancelBeforeConnectBindsNothing) {
-  CancelAtNotification(0);  // while stage 0 is shown
+  CancelAtReport(0);  // while stage 0 is shown
   Run(true);
-  EXPECT_EQ(sink.log, Strings{"stage 0"});
+  EXPECT_EQ(observer.log, Strings{"stage 0"});
   EXPECT_EQ(host.loads, 0);
 }
 
-// Whatever notification a cancel arrives during, the run ends without a
+// Whatever report a cancel arrives during, the run ends without a
 // broken file and without a message; at worst it completes.
 TEST_F(Failure, CancelDuringAnyNotification) {
   Run(true);
-  const std::size_t total = sink.log.size();
+  const std::size_t total = observer.log.size();
   sim::Detach();
   for (std::size_t at = 0; at < total; ++at) {
     DeviceFolder fresh;
     fresh.MakeTypical();
     config.root = fresh.root();
-    sink.log.clear();
-    CancelAtNotification(at);
-    Attach();
-    InstallWorker(WorkerContext{sink.window(), cancel, 1}, host);
-    EXPECT_TRUE(sink.Errors().empty()) << at;
+    observer.log.clear();
+    CancelAtReport(at);
+    Run(true);
+    EXPECT_TRUE(observer.Errors().empty()) << at;
     for (const char* path : {kCardCopy, kInstallCopy})
       if (fresh.Exists(path)) {
         EXPECT_EQ(fresh.Read(path), host.package) << at << path;
       }
     ExpectLinkReleased();
     sim::Detach();
-    WaitForEvent(cancel, 0);  // a signal the run never looked at is not carried over
+    ClearCancel();  // a signal the run never looked at is not carried over
   }
 }
 

@@ -1,7 +1,7 @@
 // Whole runs that reach the end, and the version gate's decisions.
 #include <gtest/gtest.h>
 
-#include "tests/support/worker_fixture.h"
+#include "tests/worker_fixture.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using Revision = WorkerFixture;
 TEST_F(Revision, WithMemoryCard) {
   device.MakeTypical();
   Run(true);
-  EXPECT_EQ(sink.log, Concat({{"stage 0", "stage 1"}, kCopyProgress, {"stage 2"}, kCopyProgress, {"stage 3"}}));
+  EXPECT_EQ(observer.log, Concat({{"stage 0", "stage 1"}, kCopyProgress, {"stage 2"}, kCopyProgress, {"stage 3"}}));
   EXPECT_TRUE(HoldsPackage(kCardCopy));
   EXPECT_TRUE(HoldsPackage(kInstallCopy));
   EXPECT_TRUE(IsReadOnly(kCardCopy));
@@ -42,7 +42,7 @@ TEST_F(Revision, WithMemoryCard) {
 TEST_F(Revision, WithoutMemoryCardCopy) {
   device.MakeTypical();
   Run(false);
-  EXPECT_EQ(sink.log, Concat({{"stage 0", "stage 2"}, kCopyProgress, {"stage 3"}}));
+  EXPECT_EQ(observer.log, Concat({{"stage 0", "stage 2"}, kCopyProgress, {"stage 3"}}));
   EXPECT_EQ(device.Files(), (Strings{"\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver", kInstallCopy}));
 }
 
@@ -51,9 +51,9 @@ TEST_F(Revision, ReplacesTheReadOnlyCardCopyOfAnEarlierRun) {
   Run(true);
   ASSERT_TRUE(IsReadOnly(kCardCopy));
   host.package = MakePackage(150000, 7);
-  sink.log.clear();
+  observer.log.clear();
   Run(true);
-  EXPECT_TRUE(sink.Errors().empty());
+  EXPECT_TRUE(observer.Errors().empty());
   EXPECT_TRUE(HoldsPackage(kCardCopy));
   EXPECT_TRUE(IsReadOnly(kCardCopy));
   EXPECT_TRUE(HoldsPackage(kInstallCopy));
@@ -63,7 +63,7 @@ TEST_F(Revision, WithoutPackageNothingIsWritten) {
   device.MakeTypical();
   host.hasPackage = false;
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "stage 3"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "stage 3"}));
   EXPECT_FALSE(device.Exists(kCardCopy));
   EXPECT_FALSE(device.Exists(kInstallCopy));
   EXPECT_EQ(sim::CountCalls(sim::Op::CeCreateProcess), 0u);
@@ -79,29 +79,21 @@ TEST_P(Chunking, WritesWholeChunksAndReportsEach) {
   Run(false);
   const std::size_t chunks = (size + 65534) / 65535;
   EXPECT_EQ(sim::CountCalls(sim::Op::CeWriteFile), chunks);
-  EXPECT_EQ(sink.Lines("progress").size(), size == 0 ? 2 : chunks + 3);
-  EXPECT_EQ(sink.Lines("progress").back(), "progress 100 1");
-  EXPECT_EQ(sink.Stages().back(), "stage 3");
+  EXPECT_EQ(observer.Lines("progress").size(), size == 0 ? 2 : chunks + 3);
+  EXPECT_EQ(observer.Lines("progress").back(), "progress 100 1");
+  EXPECT_EQ(observer.Stages().back(), "stage 3");
   EXPECT_TRUE(HoldsPackage(kInstallCopy));
 }
 INSTANTIATE_TEST_SUITE_P(Sizes, Chunking, ::testing::Values(0, 1, 65534, 65535, 65536, 131071, 11309905));
 
 TEST(Percent, StaysRightForLargePackages) {
   // 100,000,000 bytes: a 32-bit product would wrap past 42,949,672 bytes.
-  DeviceFolder device;
-  device.MakeTypical();
-  sim::Config config;
-  config.root = device.root();
-  config.writeCallLog = false;
-  sim::Attach(config);
-  TestHost host;
-  host.package.assign(100000000, 0x5A);
-  RecordingSink sink;
-  HANDLE cancel = CreateAutoResetEvent();
-  InstallWorker(WorkerContext{sink.window(), cancel, 0}, host);
-  CloseEvent(cancel);
-  sim::Detach();
-  Strings progress = sink.Lines("progress");
+  SimulatedHandheld handheld;
+  handheld.device.MakeTypical();
+  handheld.host.package.assign(100000000, 0x5A);
+  RecordingObserver observer;
+  handheld.Run(observer, false);
+  Strings progress = observer.Lines("progress");
   ASSERT_EQ(progress.size(), 1526u + 3);
   int last = -1;
   for (std::size_t i = 0; i + 1 < progress.size(); ++i) {
@@ -119,10 +111,10 @@ TEST_F(Gate, AcceptedVersionsAskNothing) {
     DeviceFolder fresh;
     config.root = fresh.root();
     fresh.MakeTypical(version);
-    sink.log.clear();
+    observer.log.clear();
     Run(false);
-    EXPECT_TRUE(sink.Errors().empty()) << version;
-    EXPECT_EQ(sink.Stages().back(), "stage 3") << version;
+    EXPECT_TRUE(observer.Errors().empty()) << version;
+    EXPECT_EQ(observer.Stages().back(), "stage 3") << version;
     sim::Detach();
   }
 }
@@ -130,7 +122,7 @@ TEST_F(Gate, AcceptedVersionsAskNothing) {
 TEST_F(Gate, OlderVersionIsRefusedAndNothingChanges) {
   device.MakeTypical("Version 1.0.9.9");
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 7 [Version 1.0.9.9]"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 7 [Version 1.0.9.9]"}));
   EXPECT_TRUE(LauncherEntryPresent());
   EXPECT_EQ(DpiValue(), std::nullopt);
   ExpectLinkReleased();
@@ -138,19 +130,19 @@ TEST_F(Gate, OlderVersionIsRefusedAndNothingChanges) {
 
 TEST_F(Gate, NewerVersionGoesOnOnlyAfterYes) {
   device.MakeTypical("Version 1.1.2.1");
-  sink.answerNewer = 0;
+  observer.answerNewer = false;
   Run(true);
-  EXPECT_EQ(sink.log, (Strings{"stage 0", "error 8 [Version 1.1.2.1]"}));
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 8 [Version 1.1.2.1]"}));
   EXPECT_TRUE(LauncherEntryPresent());
   EXPECT_FALSE(device.Exists(kCardCopy));
   ExpectLinkReleased();
   sim::Detach();
 
-  sink.log.clear();
-  sink.answerNewer = 1;
+  observer.log.clear();
+  observer.answerNewer = true;
   Run(true);
-  EXPECT_EQ(Strings(sink.log.begin(), sink.log.begin() + 3), (Strings{"stage 0", "error 8 [Version 1.1.2.1]", "stage 1"}));
-  EXPECT_EQ(sink.log.back(), "stage 3");
+  EXPECT_EQ(Strings(observer.log.begin(), observer.log.begin() + 3), (Strings{"stage 0", "error 8 [Version 1.1.2.1]", "stage 1"}));
+  EXPECT_EQ(observer.log.back(), "stage 3");
 }
 
 TEST_F(Gate, VersionFileShapes) {
@@ -167,14 +159,14 @@ TEST_F(Gate, VersionFileShapes) {
       // Only the first 260 bytes are read.
       {full, {"stage 0", "error 8 [" + full.substr(0, 260) + "]"}},
   };
-  sink.answerNewer = 0;
+  observer.answerNewer = false;
   for (const Case& c : cases) {
     DeviceFolder fresh;
     config.root = fresh.root();
     fresh.WriteVersionFile(c.bytes);
-    sink.log.clear();
+    observer.log.clear();
     Run(false);
-    EXPECT_EQ(sink.log, c.expected);
+    EXPECT_EQ(observer.log, c.expected);
     sim::Detach();
   }
 }
@@ -212,8 +204,8 @@ TEST_F(Registry, FailuresAreSilent) {
   Run(false);
   EXPECT_TRUE(LauncherEntryPresent());
   EXPECT_EQ(DpiValue(), 96u);
-  EXPECT_TRUE(sink.Errors().empty());
-  EXPECT_EQ(sink.Stages().back(), "stage 3");
+  EXPECT_TRUE(observer.Errors().empty());
+  EXPECT_EQ(observer.Stages().back(), "stage 3");
 }
 
 TEST_F(Registry, FailedDensityQueryWritesNothing) {
@@ -222,7 +214,7 @@ TEST_F(Registry, FailedDensityQueryWritesNothing) {
   Run(false);
   EXPECT_EQ(DpiValue(), std::nullopt);
   EXPECT_EQ(sim::CountCalls(sim::Op::CeRegSetValueEx), 0u);
-  EXPECT_EQ(sink.Stages().back(), "stage 3");
+  EXPECT_EQ(observer.Stages().back(), "stage 3");
 }
 
 }  // namespace

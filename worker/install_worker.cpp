@@ -1,7 +1,7 @@
 #include "worker/install_worker.h"
 
 #include "device/event.h"
-#include "progress/notifications.h"
+#include "device/rapi_class.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
 
@@ -9,52 +9,59 @@ bool CancelRequested(const WorkerContext& context) {
   return WaitForEvent(context.cancelEvent, 0) == WaitOutcome::Signalled;
 }
 
-LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendNotification(context.window, message, wParam, lParam);
-}
-
 namespace {
 
-LPARAM AsParam(const VersionText& version) { return reinterpret_cast<LPARAM>(version.text); }
-
 // Everything after connecting; returning ends the run.
-void RunConnected(RapiClass& rapi, const WorkerContext& context, WorkerHost& host) {
+void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost& host) {
+  InstallObserver& observer = *context.observer;
   if (CancelRequested(context)) return;
 
   VersionText version;
-  if (!ReadVersionFile(rapi, version)) {
-    Notify(context, WM_INSTALL_ERROR, kErrorNotInstalled);
+  if (!ReadVersionFile(api, version)) {
+    observer.OnError(InstallError::NotInstalled, nullptr);
     return;
   }
   switch (CheckVersion(version.text)) {
     case Gate::TooOld:
-      Notify(context, WM_INSTALL_ERROR, kErrorVersionTooOld, AsParam(version));
+      observer.OnError(InstallError::VersionTooOld, version.text);
       return;
     case Gate::Newer:
-      if (Notify(context, WM_INSTALL_ERROR, kErrorVersionNewer, AsParam(version)) == 0) return;
+      if (!observer.ConfirmNewerVersion(version.text)) return;
       break;
     case Gate::Accepted:
       break;
   }
 
   if (CancelRequested(context)) return;
-  AdjustRegistry(rapi);
-  if (!RunTransferPasses(rapi, context, host)) return;
-  Notify(context, WM_INSTALL_STAGE, kStageFinished);
+  AdjustRegistry(api);
+  if (!RunTransferPasses(api, context, host)) return;
+  observer.OnStage(InstallStage::Finished);
 }
 
 }  // namespace
 
 DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
+  InstallObserver& observer = *context.observer;
   RapiClass rapi(host);
-  Notify(context, WM_INSTALL_STAGE, kStageReadingDevice);
+  observer.OnStage(InstallStage::ReadingDevice);
   if (CancelRequested(context)) return 0;
 
-  ConnectResult connected = rapi.Connect();
-  if (connected != kConnected)
-    Notify(context, WM_INSTALL_ERROR, static_cast<WPARAM>(connected));
-  else
-    RunConnected(rapi, context, host);
+  // Each way a connection can fail has its own code, named here rather than
+  // carried over by number.
+  switch (rapi.Connect()) {
+    case ConnectResult::Connected:
+      RunConnected(rapi.api(), context, host);
+      break;
+    case ConnectResult::NotInitialised:
+      observer.OnError(InstallError::NotInitialised, nullptr);
+      break;
+    case ConnectResult::Failed:
+      observer.OnError(InstallError::ConnectFailed, nullptr);
+      break;
+    case ConnectResult::TimedOut:
+      observer.OnError(InstallError::NotConnected, nullptr);
+      break;
+  }
   rapi.Disconnect();
   return 0;
 }

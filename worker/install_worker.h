@@ -1,5 +1,5 @@
-// One revision-up from connect to the installer start, reported to the
-// progress dialog only through notifications. Returns 0 on every path.
+// One revision-up from connect to the installer start, reported only to the
+// context's observer. Returns 0 on every path.
 #pragma once
 
 #include "worker/worker_context.h"

@@ -1,45 +1,57 @@
+#include "device/remote_handle.h"
 #include "worker/device_paths.h"
 #include "worker/steps.h"
 
 namespace {
 
-void RemoveLauncherEntry(RapiClass& rapi) {
-  HKEY entry;
-  if (rapi.CeRegOpenKeyEx(HKEY_CURRENT_USER, device_path::kLauncherEntry, 0, 0, &entry) != ERROR_SUCCESS) return;
-  rapi.CeRegCloseKey(entry);
-
-  WCHAR noClass[] = {0};
-  HKEY fileList;
-  if (rapi.CeRegCreateKeyEx(HKEY_CURRENT_USER, device_path::kLauncherFileList, 0, noClass, 0, KEY_ALL_ACCESS,
-                            nullptr, &fileList, nullptr) != ERROR_SUCCESS)
-    return;
-  rapi.CeRegDeleteKey(fileList, device_path::kLauncherEntryName);
-  rapi.CeRegCloseKey(fileList);
+// The key is closed again before anything else is done there.
+bool KeyExists(const DeviceApi& api, HKEY root, LPCWSTR path) {
+  HKEY opened;
+  if (api.CeRegOpenKeyEx(root, path, 0, 0, &opened) != ERROR_SUCCESS) return false;
+  RemoteKey key(api, opened);
+  return true;
 }
 
-void RecordPixelDensity(RapiClass& rapi) {
-  INT dpi = rapi.CeGetDesktopDeviceCaps(LOGPIXELSX);
+// An empty owner when the key can be neither opened nor created.
+RemoteKey CreateKey(const DeviceApi& api, HKEY root, LPCWSTR path) {
+  WCHAR noClass[] = {0};
+  HKEY created;
+  if (api.CeRegCreateKeyEx(root, path, 0, noClass, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
+    return {};
+  return RemoteKey(api, created);
+}
+
+void RemoveLauncherEntry(const DeviceApi& api) {
+  if (!KeyExists(api, HKEY_CURRENT_USER, device_path::kLauncherEntry)) return;
+  RemoteKey fileList = CreateKey(api, HKEY_CURRENT_USER, device_path::kLauncherFileList);
+  if (!fileList) return;
+  api.CeRegDeleteKey(fileList.get(), device_path::kLauncherEntryName);
+}
+
+RemoteKey OpenOrCreateMakerKey(const DeviceApi& api) {
+  HKEY opened;
+  if (api.CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, device_path::kMakerKey, 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS)
+    return RemoteKey(api, opened);
+  return CreateKey(api, HKEY_LOCAL_MACHINE, device_path::kMakerKey);
+}
+
+void RecordPixelDensity(const DeviceApi& api) {
+  INT dpi = api.CeGetDesktopDeviceCaps(LOGPIXELSX);
   // A density that is not positive means the query failed; writing it would
   // spoil the launcher's setting, so the value is left as it is.
   if (dpi <= 0) return;
 
-  HKEY maker;
-  if (rapi.CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, device_path::kMakerKey, 0, KEY_QUERY_VALUE, &maker) != ERROR_SUCCESS) {
-    WCHAR noClass[] = {0};
-    if (rapi.CeRegCreateKeyEx(HKEY_LOCAL_MACHINE, device_path::kMakerKey, 0, noClass, 0, KEY_ALL_ACCESS, nullptr,
-                              &maker, nullptr) != ERROR_SUCCESS)
-      return;
-  }
+  RemoteKey maker = OpenOrCreateMakerKey(api);
+  if (!maker) return;
   const DWORD value = static_cast<DWORD>(dpi);
   const BYTE data[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
                         static_cast<BYTE>(value >> 24)};
-  rapi.CeRegSetValueEx(maker, device_path::kDpiValue, 0, REG_DWORD, data, sizeof data);
-  rapi.CeRegCloseKey(maker);
+  api.CeRegSetValueEx(maker.get(), device_path::kDpiValue, 0, REG_DWORD, data, sizeof data);
 }
 
 }  // namespace
 
-void AdjustRegistry(RapiClass& rapi) {
-  RemoveLauncherEntry(rapi);
-  RecordPixelDensity(rapi);
+void AdjustRegistry(const DeviceApi& api) {
+  RemoveLauncherEntry(api);
+  RecordPixelDensity(api);
 }

@@ -1,23 +1,22 @@
-// The steps of a run after the version gate, on the worker's bound device
-// link. Internal to the worker.
+// The steps of a run after the version gate, on the operations of the
+// worker's connected device link. Internal to the worker.
 #pragma once
 
-#include "device/rapi_class.h"
+#include "device/device_api.h"
 #include "worker/worker_context.h"
 
 struct VersionText;
 // Reads the installed version from the handheld. False when the version file
 // cannot be opened; a file that opens but cannot be read yields the empty text.
-bool ReadVersionFile(RapiClass& rapi, VersionText& version);
+bool ReadVersionFile(const DeviceApi& api, VersionText& version);
 
 // Removes the launcher's entry and records the screen's pixel density.
 // Silent: no outcome ends the run.
-void AdjustRegistry(RapiClass& rapi);
+void AdjustRegistry(const DeviceApi& api);
 
 // The memory-card copy (when asked for) and the device install. False when
 // the run ended inside a pass, by a failure (already reported) or a cancel.
-bool RunTransferPasses(RapiClass& rapi, const WorkerContext& context, WorkerHost& host);
+bool RunTransferPasses(const DeviceApi& api, const WorkerContext& context, WorkerHost& host);
 
-// Common to every step: the cancel poll and the synchronous notification.
+// The cancel poll, common to every step.
 bool CancelRequested(const WorkerContext& context);
-LRESULT Notify(const WorkerContext& context, UINT message, WPARAM wParam, LPARAM lParam = 0);

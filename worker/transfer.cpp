@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "progress/notifications.h"
+#include "device/remote_handle.h"
 #include "worker/device_paths.h"
 #include "worker/steps.h"
 
@@ -15,43 +15,42 @@ struct Pass {
   InstallError createError;
   bool card;
 };
-constexpr Pass kCardPass{kStageCardCopy, device_path::kCardCopy, kErrorCardCreate, true};
-constexpr Pass kInstallPass{kStageDeviceInstall, device_path::kInstallCopy, kErrorInstallCreate, false};
+constexpr Pass kCardPass{InstallStage::CardCopy, device_path::kCardCopy, InstallError::CardCreate, true};
+constexpr Pass kInstallPass{InstallStage::DeviceInstall, device_path::kInstallCopy, InstallError::InstallCreate, false};
 
 // 64-bit arithmetic keeps the percentage right for packages of any 32-bit size.
-WPARAM Percent(DWORD written, DWORD size) {
-  return static_cast<WPARAM>(static_cast<std::uint64_t>(written) * 100 / size);
-}
+int Percent(DWORD written, DWORD size) { return static_cast<int>(static_cast<std::uint64_t>(written) * 100 / size); }
 
-void PrepareTarget(RapiClass& rapi, const Pass& pass) {
+void PrepareTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
     // A copy left by an earlier run is read-only; clear that so it can go.
-    rapi.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_NORMAL);
-    rapi.CeDeleteFile(pass.target);
+    api.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_NORMAL);
+    api.CeDeleteFile(pass.target);
   } else {
-    for (const WCHAR* folder : device_path::kInstallFolders) rapi.CeCreateDirectory(folder, nullptr);
+    for (const WCHAR* folder : device_path::kInstallFolders) api.CeCreateDirectory(folder, nullptr);
   }
 }
 
 // Writes the package straight from its bytes. True when every byte was
 // written and the end announced; false after a failed write (reported) or a
 // cancel.
-bool CopyChunks(RapiClass& rapi, const WorkerContext& context, HANDLE file, const Package& package) {
+bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const RemoteFile& file, const Package& package) {
+  InstallObserver& observer = *context.observer;
   const DWORD chunk = std::min(package.size, kMaxChunk);
   DWORD written = 0;
   if (CancelRequested(context)) return false;
   for (;;) {
-    if (package.size != 0) Notify(context, WM_INSTALL_PROGRESS, Percent(written, package.size), 0);
+    if (package.size != 0) observer.OnProgress(Percent(written, package.size), false);
     if (written >= package.size) {
-      Notify(context, WM_INSTALL_PROGRESS, 100, 1);
+      observer.OnProgress(100, true);
       return true;
     }
     const DWORD length = std::min(chunk, package.size - written);
     DWORD done = 0;
     // A write that reports fewer bytes than asked leaves a hole in the file:
     // it counts as failed, like one that reports failure.
-    if (!rapi.CeWriteFile(file, package.bytes + written, length, &done, nullptr) || done != length) {
-      Notify(context, WM_INSTALL_ERROR, kErrorWrite);
+    if (!api.CeWriteFile(file.get(), package.bytes + written, length, &done, nullptr) || done != length) {
+      observer.OnError(InstallError::Write, nullptr);
       return false;
     }
     written += length;
@@ -59,54 +58,64 @@ bool CopyChunks(RapiClass& rapi, const WorkerContext& context, HANDLE file, cons
   }
 }
 
-void FinishTarget(RapiClass& rapi, const Pass& pass) {
+enum class Copy { NotCreated, Incomplete, Complete };
+
+// The target is closed again before this returns, whatever the outcome.
+Copy WriteTarget(const DeviceApi& api, const WorkerContext& context, const Pass& pass, const Package& package) {
+  RemoteFile file(api, api.CeCreateFile(pass.target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return Copy::NotCreated;
+  return CopyChunks(api, context, file, package) ? Copy::Complete : Copy::Incomplete;
+}
+
+void FinishTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
-    rapi.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_READONLY);
+    api.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_READONLY);
     return;
   }
   WCHAR commandLine[std::size(device_path::kInstallerCommandLine)];
   std::copy(std::begin(device_path::kInstallerCommandLine), std::end(device_path::kInstallerCommandLine),
             commandLine);
   PROCESS_INFORMATION info{};
-  if (rapi.CeCreateProcess(device_path::kInstaller, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           nullptr, &info)) {
-    // The installer runs on its own; its handles are not needed here.
-    if (info.hThread != nullptr) rapi.CeCloseHandle(info.hThread);
-    if (info.hProcess != nullptr) rapi.CeCloseHandle(info.hProcess);
+  if (api.CeCreateProcess(device_path::kInstaller, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          nullptr, &info)) {
+    // The installer runs on its own; its handles are not needed here. The
+    // thread's is let go first.
+    RemoteObject process(api, info.hProcess);
+    RemoteObject thread(api, info.hThread);
   }
 }
 
 // False when the run ended inside the pass.
-bool RunPass(RapiClass& rapi, const WorkerContext& context, WorkerHost& host, const Pass& pass) {
+bool RunPass(const DeviceApi& api, const WorkerContext& context, WorkerHost& host, const Pass& pass) {
+  InstallObserver& observer = *context.observer;
   if (CancelRequested(context)) return false;
   if (pass.card && context.memoryCard == 0) return true;
   std::optional<Package> package = host.FindPackage();
   if (!package) return true;
 
-  Notify(context, WM_INSTALL_STAGE, pass.stage);
-  Notify(context, WM_INSTALL_PROGRESS, 0, 0);
-  PrepareTarget(rapi, pass);
+  observer.OnStage(pass.stage);
+  observer.OnProgress(0, false);
+  PrepareTarget(api, pass);
 
-  HANDLE file = rapi.CeCreateFile(pass.target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    Notify(context, WM_INSTALL_ERROR, pass.createError);
-    rapi.CeDeleteFile(pass.target);
-    return false;
+  switch (WriteTarget(api, context, pass, *package)) {
+    case Copy::NotCreated:
+      observer.OnError(pass.createError, nullptr);
+      api.CeDeleteFile(pass.target);
+      return false;
+    case Copy::Incomplete:
+      // A partial file never stays on the handheld.
+      api.CeDeleteFile(pass.target);
+      return false;
+    case Copy::Complete:
+      FinishTarget(api, pass);
+      return true;
   }
-  const bool complete = CopyChunks(rapi, context, file, *package);
-  rapi.CeCloseHandle(file);
-  if (!complete) {
-    // A partial file never stays on the handheld.
-    rapi.CeDeleteFile(pass.target);
-    return false;
-  }
-  FinishTarget(rapi, pass);
-  return true;
+  return false;
 }
 
 }  // namespace
 
-bool RunTransferPasses(RapiClass& rapi, const WorkerContext& context, WorkerHost& host) {
-  return RunPass(rapi, context, host, kCardPass) && RunPass(rapi, context, host, kInstallPass);
+bool RunTransferPasses(const DeviceApi& api, const WorkerContext& context, WorkerHost& host) {
+  return RunPass(api, context, host, kCardPass) && RunPass(api, context, host, kInstallPass);
 }

@@ -1,16 +1,17 @@
-// What the install worker reads from the progress dialog, all of it set
-// before the worker starts and unchanged while it runs.
+// What the install worker reads from whoever starts it, all of it set before
+// the worker starts and unchanged while it runs.
 #pragma once
 
 #include <optional>
 
 #include "device/ce_types.h"
 #include "device/library.h"
+#include "worker/install_observer.h"
 
 struct WorkerContext {
-  HWND window;         // receives every notification
-  HANDLE cancelEvent;  // auto-reset; signalled to ask the worker to stop
-  DWORD memoryCard;    // nonzero: also copy the package to the memory card
+  InstallObserver* observer;  // never null; told everything the run does
+  HANDLE cancelEvent;         // auto-reset; signalled to ask the worker to stop
+  DWORD memoryCard;           // nonzero: also copy the package to the memory card
 };
 
 // The installer package, read in place; never copied.

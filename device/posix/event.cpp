@@ -15,7 +15,7 @@ struct Event {
 Event* AsEvent(HANDLE handle) { return static_cast<Event*>(handle); }
 }  // namespace
 
-HANDLE CreateAutoResetEvent() { return new Event; }
+UniqueEvent CreateAutoResetEvent() { return UniqueEvent(new Event); }
 
 void SignalEvent(HANDLE handle) {
   Event* event = AsEvent(handle);

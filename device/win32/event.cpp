@@ -1,6 +1,6 @@
 #include "device/event.h"
 
-HANDLE CreateAutoResetEvent() { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }
+UniqueEvent CreateAutoResetEvent() { return UniqueEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
 void SignalEvent(HANDLE event) { SetEvent(event); }
 

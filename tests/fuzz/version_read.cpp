@@ -27,11 +27,6 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
 }
 BOOL WINAPI CloseFile(HANDLE) { return TRUE; }
 
-class NoHost final : public LinkHost {
-  std::unique_ptr<Library> LoadRemoteApi() override { return nullptr; }
-  void ShowBusy(bool) override {}
-};
-
 // The rule, written independently of the worker's scan.
 std::string Expected(const std::uint8_t* data, std::size_t size) {
   std::string read(reinterpret_cast<const char*>(data), std::min(size, kVersionReadSize));
@@ -49,13 +44,12 @@ std::string Expected(const std::uint8_t* data, std::size_t size) {
 
 void CheckVersionRead(const std::uint8_t* data, std::size_t size) {
   current = {data, size};
-  NoHost host;
-  RapiClass rapi(host);
-  rapi.CeCreateFile = OpenFile;
-  rapi.CeReadFile = ReadFile;
-  rapi.CeCloseHandle = CloseFile;
+  DeviceApi api;
+  api.CeCreateFile = OpenFile;
+  api.CeReadFile = ReadFile;
+  api.CeCloseHandle = CloseFile;
   VersionText version;
-  if (!ReadVersionFile(rapi, version)) std::abort();
+  if (!ReadVersionFile(api, version)) std::abort();
   if (version.text[kVersionReadSize] != '\0' || Expected(data, size) != version.text) {
     std::fprintf(stderr, "version text breaks the rule for an input of %zu bytes\n", size);
     std::abort();

@@ -7,7 +7,10 @@ class SimLibrary final : public Library {
  public:
   explicit SimLibrary(TestHost& host) : host_(host) {}
   ~SimLibrary() override { ++host_.unloads; }
-  void* Find(const char* name) const override { return sim::Entry(name); }
+  void* Find(const char* name) const override {
+    auto replacement = host_.replaced.find(name);
+    return replacement != host_.replaced.end() ? replacement->second : sim::Entry(name);
+  }
 
  private:
   TestHost& host_;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "worker/worker_context.h"
@@ -13,6 +15,8 @@ class TestHost final : public WorkerHost {
   bool libraryPresent = true;
   bool hasPackage = true;
   std::vector<BYTE> package;
+  // Entry points the library hands out in place of the simulator's, by name.
+  std::map<std::string, void*> replaced;
 
   std::atomic<int> loads{0};
   std::atomic<int> unloads{0};
