@@ -117,7 +117,8 @@ class FolderInMemory {
 std::vector<std::string> CallsSince(std::size_t from) {
   std::vector<std::string> calls;
   const std::vector<sim::Call> all = sim::Calls();
-  for (std::size_t i = from; i < all.size(); ++i) calls.push_back(std::string(sim::OpName(all[i].op)) + " " + all[i].detail);
+  for (std::size_t i = from; i < all.size(); ++i)
+    calls.push_back(std::string(sim::OpName(all[i].op)) + " " + all[i].detail);
   return calls;
 }
 
