@@ -31,7 +31,7 @@ from wine import Wine, Xvfb  # noqa: E402
 BYTES_PER_SECOND = 1_000_000
 LATENCY_MS = 5
 CANCEL_AT = (5, 25, 50, 75, 95)  # percent of the install copy
-FIGURES = ("exe.run_seconds", "exe.bound_seconds", "exe.run_vs_bound", "exe.cancel_ms")
+FIGURES = ("exe.run_seconds", "exe.bound_seconds", "exe.run_vs_bound", "exe.unlinked_seconds", "exe.cancel_ms")
 
 
 class Unavailable(Exception):
@@ -62,10 +62,13 @@ class Bench:
             self.program.kill()
             self.program = None
 
-    def whole_run(self):
+    def whole_run(self, link=True):
         """Seconds from the press of the start button to the completion box,
-        and the link's bound for the calls that run made."""
+        the link's bound for the calls that run made, and the phases of the
+        run. Without link, the handheld answers at once."""
         h = self.handheld("whole-run")
+        if not link:
+            h.configure()
         self.launch(h)
         if not self.d.check(T.kAppTitle, OPTION, 1):
             raise Unavailable("the memory-card option could not be ticked")
@@ -83,7 +86,7 @@ class Bench:
                 raise Unavailable(f"{copy} does not equal the package")
         calls = len(h.lines("calls.log"))
         bound = 2 * len(self.package.data) / BYTES_PER_SECOND + calls * LATENCY_MS / 1000
-        return elapsed_ms / 1000, bound, calls
+        return elapsed_ms / 1000, bound, calls, phases(seen.rows())
 
     def cancels(self):
         """Milliseconds from Escape to the progress dialog's end, one attempt
@@ -114,6 +117,26 @@ class Bench:
         return closed
 
 
+def phases(rows):
+    """From a watch's rows: milliseconds from the click to the progress
+    dialog, and from the install copy's 100 % to the completion box."""
+    prefix = progress.progress_prefix(T)
+    at = shown = full = done = None
+    for row in rows:
+        if row[0] == "at":
+            at = int(row[1])
+        elif row[0] == "seen" and len(row) > 1:
+            if shown is None and row[1].startswith(prefix):
+                shown = at
+            if full is None and len(row) > 3 and row[2] == T.kStatusInstall and row[3] == "bar=100":
+                full = at
+            if done is None and row[1] == T.kDoneCaption:
+                done = at
+    if None in (shown, full, done):
+        return "n/a"
+    return f"click to progress dialog {shown} ms, install copy's 100 % to completion box {done - full} ms"
+
+
 def run(args):
     build = Path(args.build_dir).resolve()
     exe = Path(args.exe).resolve() if args.exe else build / "app" / "RavoVup.exe"
@@ -134,14 +157,21 @@ def run(args):
         driver = Driver(wine.loader + [str(driver_exe)], wine.env, transcript, work / "ui_driver.log")
         bench = Bench(wine, driver, exe, Package(cab), work)
         try:
-            seconds, bound, calls = bench.whole_run()
+            seconds, bound, calls, seen = bench.whole_run()
             print(f"exe.run_seconds: {seconds:.2f} (start button to completion box, "
-                  f"{BYTES_PER_SECOND // 1_000_000} MB/s, {LATENCY_MS} ms a call, both copies)")
+                  f"{BYTES_PER_SECOND // 1_000_000} MB/s, {LATENCY_MS} ms a call, both copies; {seen})")
             print(f"exe.bound_seconds: {bound:.2f} (bytes x 2 / rate + {calls} calls x latency)")
             print(f"exe.run_vs_bound: {seconds / bound:.3f} (aim: <= 1.01)")
         except (Unavailable, DriverError) as why:
             for name in FIGURES[:3]:
                 print(f"{name}: n/a ({why})")
+        bench.stop()
+        try:
+            seconds, _, _, seen = bench.whole_run(link=False)
+            print(f"exe.unlinked_seconds: {seconds:.2f} (the same run, the handheld answering at once: "
+                  f"what the program and Wine take besides the link; {seen})")
+        except (Unavailable, DriverError) as why:
+            print(f"exe.unlinked_seconds: n/a ({why})")
         bench.stop()
         try:
             closed = bench.cancels()
