@@ -52,11 +52,13 @@ stress: deps
 	$(call preset_build,tsan,cancel_storm_test)
 	RAVO_STORM_ATTEMPTS=10000 build/tsan/tests/cancel_storm_test
 
+# bench/README.md explains every figure.
 bench: deps
 	$(call preset_build,bench)
 	build/bench/bench/ravo_bench $(CURDIR)/docs/progress-plot.png
 	-$(MAKE) --no-print-directory win64 >/dev/null 2>&1
 	bench/wine_startup.sh $(WIN64)
+	timeout -s INT -k 30 600 $(PYTHON) bench/exe_figures.py $(WIN64)
 
 # The Windows program, cross-built: one static RavoVup.exe per architecture.
 # These trees hold the demo programs (with the demo package), the simulated

@@ -33,6 +33,7 @@ void ProgressController::OnStage(InstallStage stage) {
   if (const StageReaction* reaction = FindStageReaction(stage)) {
     view_.SetStatus(reaction->status);
     view_.SetTitle(reaction->title);
+    shownPercent_ = -1;
   } else if (stage == InstallStage::Finished) {
     ReportCompletion();
   }
@@ -73,9 +74,12 @@ bool ProgressController::React(InstallError code, const char* version) {
 
 void ProgressController::OnProgress(int percent, bool copyEnded) {
   if (quiet_) return;
-  view_.SetBar(percent);
-  char title[128];
-  std::snprintf(title, sizeof title, text::kTitleProgressTemplate, percent);
-  view_.SetTitle(title);
+  if (percent != shownPercent_) {
+    view_.SetBar(percent);
+    char title[128];
+    std::snprintf(title, sizeof title, text::kTitleProgressTemplate, percent);
+    view_.SetTitle(title);
+    shownPercent_ = percent;
+  }
   view_.EnableCancel(!copyEnded);
 }

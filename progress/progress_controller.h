@@ -16,6 +16,8 @@ class ProgressController final : public InstallObserver {
   // Stages 0 to 2 set the status and the title, stage 3 shows the completion
   // box; others are ignored.
   void OnStage(InstallStage stage) override;
+  // The bar and the title change only when the percentage does; the Cancel
+  // button follows every report.
   void OnProgress(int percent, bool copyEnded) override;
   // One box (none for a code without a message), then the dialog ends with 2.
   // The question's code is handled as the question, its answer dropped.
@@ -45,6 +47,10 @@ class ProgressController final : public InstallObserver {
   ProgressView& view_;
   bool quiet_ = false;
   bool cancelled_ = false;
+  // The percentage the bar and the title show; -1 when the title shows a
+  // stage's text instead. A chunk that leaves the percentage as it was
+  // costs the window nothing.
+  int shownPercent_ = -1;
   bool completedDespiteCancel_ = false;
 };
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "progress/progress_controller.h"
 #include "tests/support/fake_view.h"
+#include "tests/support/simulated_handheld.h"
 
 namespace {
 
@@ -124,6 +126,60 @@ TEST_F(Progress, MovesBarTitleAndCancel) {
                            "bar:42", "title:デバイスにデータを転送中 (42%)", "cancel:off",
                            "bar:43", "title:デバイスにデータを転送中 (43%)", "cancel:on",
                        }));
+}
+
+// Under Wine each change of the title and the bar costs the window a redraw;
+// a chunk that leaves the percentage as it was must not.
+TEST_F(Progress, BarAndTitleChangeOnlyWithThePercentage) {
+  controller.OnStage(Stage(1));
+  view.seen.clear();
+  controller.OnProgress(0, false);
+  controller.OnProgress(0, false);
+  controller.OnProgress(1, false);
+  controller.OnProgress(1, false);
+  controller.OnProgress(100, false);
+  controller.OnProgress(100, true);
+  EXPECT_EQ(view.seen, (std::vector<std::string>{
+                           "bar:0", "title:デバイスにデータを転送中 (0%)", "cancel:on",
+                           "cancel:on",
+                           "bar:1", "title:デバイスにデータを転送中 (1%)", "cancel:on",
+                           "cancel:on",
+                           "bar:100", "title:デバイスにデータを転送中 (100%)", "cancel:on",
+                           "cancel:off",
+                       }));
+}
+
+// A stage replaces the title with its own text: the next percentage is
+// shown again even when it is the one shown before.
+TEST_F(Progress, AStageTitleIsReplacedByTheNextPercentage) {
+  controller.OnProgress(42, false);
+  controller.OnStage(Stage(2));
+  view.seen.clear();
+  controller.OnProgress(42, false);
+  EXPECT_EQ(view.seen, (std::vector<std::string>{"bar:42", "title:デバイスにデータを転送中 (42%)", "cancel:on"}));
+}
+
+// The shipped package's size through the worker: each copy shows every
+// percentage from 0 to 100 once, in order, whatever the number of chunks.
+TEST(ProgressOfAWholeRun, EachPercentageIsShownOncePerCopy) {
+  SimulatedHandheld handheld;
+  handheld.device.MakeTypical();
+  handheld.host.package = MakePackage(11309905);
+  FakeView view;
+  ProgressController controller(view);
+  handheld.Run(controller, true);
+  std::vector<std::string> bars, titles;
+  for (const std::string& line : view.seen) {
+    if (line.rfind("bar:", 0) == 0) bars.push_back(line);
+    if (line.rfind("title:", 0) == 0 && line.find('%') != std::string::npos) titles.push_back(line);
+  }
+  std::vector<std::string> expected;
+  for (int copy = 0; copy < 2; ++copy)
+    for (int percent = 0; percent <= 100; ++percent) expected.push_back("bar:" + std::to_string(percent));
+  EXPECT_EQ(bars, expected);
+  EXPECT_EQ(titles.size(), expected.size());
+  EXPECT_EQ(std::count(view.seen.begin(), view.seen.end(), "cancel:on"), 2 * (173 + 2));
+  EXPECT_EQ(view.result, 1);
 }
 
 using Quiet = Fixture;

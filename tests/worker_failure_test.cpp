@@ -60,6 +60,31 @@ TEST_F(Failure, UnreadableVersionFileShowsAnEmptyVersion) {
   ExpectLinkReleased();  // the version file was closed after the failed read
 }
 
+// A library that reports more bytes read than it was asked for: the worker
+// takes no more than its buffer holds, and the text is that of a full read.
+devapi::CeReadFile gSimRead = nullptr;
+DWORD gReportedBeyond = 0;
+BOOL WINAPI OverReportingRead(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+  const BOOL ok = gSimRead(file, buffer, toRead, read, overlapped);
+  if (ok) *read = toRead + gReportedBeyond;
+  return ok;
+}
+
+class OverReportedRead : public Failure, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(OverReportedRead, IsTakenAsAFullRead) {
+  gSimRead = reinterpret_cast<devapi::CeReadFile>(sim::Entry("CeReadFile"));
+  gReportedBeyond = GetParam();
+  host.replaced["CeReadFile"] = reinterpret_cast<void*>(&OverReportingRead);
+  const std::string noLineFeed(300, 'v');
+  device.WriteVersionFile(noLineFeed);
+  observer.answerNewer = false;
+  Run(true);
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error 8 [" + noLineFeed.substr(0, 260) + "]"}));
+  ExpectLinkReleased();
+}
+INSTANTIATE_TEST_SUITE_P(BytesBeyond, OverReportedRead, ::testing::Values(1u, 4096u));
+
 TEST_F(Failure, NoMemoryCardStopsBeforeTheInstallFolder) {
   std::filesystem::remove_all(device.root() / "Storage Card");
   Run(true);
@@ -109,13 +134,15 @@ INSTANTIATE_TEST_SUITE_P(Chunks, WriteFailure,
                                            WriteFault{8, true, true}));
 
 // Each place where the worker looks for a cancel, reached by signalling from
-// inside the call just before it.
+// inside the call just before it, and what the handheld holds afterwards: a
+// cancel before the registry step leaves it untouched.
 struct CancelPoint {
   const char* name;
   Op op;
   unsigned nth;
   Strings stages;
   bool cardCopyStays;
+  bool registryChanged;
 };
 class Cancel : public Failure, public ::testing::WithParamInterface<CancelPoint> {};
 
@@ -123,23 +150,45 @@ TEST_P(Cancel, EndsSilentlyAndCleanly) {
   const CancelPoint point = GetParam();
   CancelInCall(point.op, point.nth);
   Run(true);
+  // The worker acts on the first look that sees the cancel: after the call
+  // it came in, it only tidies up. (Read before the checks below add calls
+  // of their own.)
+  const std::vector<sim::Call> calls = sim::Calls();
+  std::size_t next = calls.size();
+  for (std::size_t i = 0, seen = 0; i < calls.size(); ++i)
+    if (calls[i].op == point.op && ++seen == point.nth) next = i + 1;
+  ASSERT_LT(next, calls.size());
+  for (std::size_t i = next; i < calls.size(); ++i) {
+    const Op op = calls[i].op;
+    EXPECT_TRUE(op == Op::CeCloseHandle || op == Op::CeRegCloseKey || op == Op::CeDeleteFile || op == Op::CeRapiUninit)
+        << "after the cancel: " << sim::OpName(op) << " " << calls[i].detail;
+  }
+
   EXPECT_EQ(observer.Stages(), point.stages);
   EXPECT_TRUE(observer.Errors().empty());
-  EXPECT_EQ(device.Exists(kCardCopy), point.cardCopyStays);
-  EXPECT_FALSE(device.Exists(kInstallCopy));
+  Strings files = {"\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver"};
+  if (point.cardCopyStays) files.push_back(kCardCopy);
+  EXPECT_EQ(device.Files(), files);
   ExpectNoPartialFile();
+  EXPECT_EQ(LauncherEntryPresent(), !point.registryChanged);
+  EXPECT_EQ(DpiValue(), point.registryChanged ? std::optional<DWORD>(96) : std::nullopt);
+  EXPECT_EQ(sim::CountCalls(Op::CeCreateProcess), 0u);
   ExpectLinkReleased();
+
 }
 INSTANTIATE_TEST_SUITE_P(
     Points, Cancel,
-    ::testing::Values(CancelPoint{"AfterConnect", Op::CeRapiInitEx, 1, {"stage 0"}, false},
-                      CancelPoint{"BeforeRegistry", Op::CeCloseHandle, 1, {"stage 0"}, false},
-                      CancelPoint{"BeforeCardPass", Op::CeRegSetValueEx, 1, {"stage 0"}, false},
-                      CancelPoint{"BeforeFirstChunk", Op::CeCreateFile, 2, {"stage 0", "stage 1"}, false},
-                      CancelPoint{"AfterFirstChunk", Op::CeWriteFile, 1, {"stage 0", "stage 1"}, false},
-                      CancelPoint{"AfterLastCardChunk", Op::CeWriteFile, 4, {"stage 0", "stage 1"}, false},
-                      CancelPoint{"BeforeInstallPass", Op::CeSetFileAttributes, 2, {"stage 0", "stage 1"}, true},
-                      CancelPoint{"InInstallCopy", Op::CeWriteFile, 6, {"stage 0", "stage 1", "stage 2"}, true}),
+    ::testing::Values(CancelPoint{"AfterConnect", Op::CeRapiInitEx, 1, {"stage 0"}, false, false},
+                      CancelPoint{"WhileVersionRead", Op::CeReadFile, 1, {"stage 0"}, false, false},
+                      CancelPoint{"BeforeRegistry", Op::CeCloseHandle, 1, {"stage 0"}, false, false},
+                      CancelPoint{"BeforeCardPass", Op::CeRegSetValueEx, 1, {"stage 0"}, false, true},
+                      CancelPoint{"BeforeFirstChunk", Op::CeCreateFile, 2, {"stage 0", "stage 1"}, false, true},
+                      CancelPoint{"AfterFirstChunk", Op::CeWriteFile, 1, {"stage 0", "stage 1"}, false, true},
+                      CancelPoint{"AfterLastCardChunk", Op::CeWriteFile, 4, {"stage 0", "stage 1"}, false, true},
+                      CancelPoint{"BeforeInstallPass", Op::CeSetFileAttributes, 2, {"stage 0", "stage 1"}, true, true},
+                      CancelPoint{"BeforeFirstInstallChunk", Op::CeCreateFile, 3, {"stage 0", "stage 1", "stage 2"},
+                                  true, true},
+                      CancelPoint{"InInstallCopy", Op::CeWriteFile, 6, {"stage 0", "stage 1", "stage 2"}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Failure, CancelBeforeConnectBindsNothing) {

@@ -34,7 +34,9 @@
 //                                         windows show until <title> appears;
 //                                         with a click, posts it once the
 //                                         first snapshot is taken and ends
-//                                         with "after\t<ms since the click>"
+//                                         with "after\t<ms since the click>";
+//                                         each change starts with a line
+//                                         "at\t<ms since the click>"
 //   ui_driver windows                     lists visible top-level windows
 //
 // A title ending in '*' matches by prefix. Texts print line feeds as "\n".
@@ -212,14 +214,15 @@ int Run(int argc, wchar_t** argv) {
   }
   if (command == L"watch") {
     std::string last;
+    ULONGLONG clicked = GetTickCount64();
+    // Each change comes with its time since the click.
     auto record = [&] {
       std::string now = Snapshot();
-      if (now != last) Print(now);
+      if (now != last) Print("at\t" + std::to_string(GetTickCount64() - clicked) + "\n" + now);
       last = now;
     };
     record();
     // The click comes once the watch runs, so it sees everything that follows.
-    ULONGLONG clicked = GetTickCount64();
     if (argc > 5) {
       HWND control = Control(argv[4], _wtoi(argv[5]));
       if (control == nullptr) return Fail("no such control", argv[4]);
