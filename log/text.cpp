@@ -71,7 +71,10 @@ std::string Utf8(std::wstring_view text) {
     return FromUtf16(text.data(), text.size());
   } else {
     std::string out;
-    for (wchar_t c : text) AppendCodePoint(out, static_cast<std::uint32_t>(c) < 0x110000 ? c : 0xFFFD);
+    for (wchar_t c : text) {
+      const auto code = static_cast<std::uint32_t>(c);
+      AppendCodePoint(out, code < 0x110000 ? code : 0xFFFD);
+    }
     return out;
   }
 }

@@ -35,7 +35,12 @@ std::string StageText(InstallStage stage) {
   return "stage " + std::to_string(static_cast<unsigned>(stage)) + " (" + StageName(stage) + ")";
 }
 
-std::string Quoted(const char* version) { return "\"" + diag::Escaped(version != nullptr ? version : "") + "\""; }
+std::string Quoted(const char* version) {
+  std::string quoted(1, '"');
+  quoted += diag::Escaped(version != nullptr ? version : "");
+  quoted += '"';
+  return quoted;
+}
 
 }  // namespace
 

@@ -79,14 +79,20 @@ std::string SystemDescription() {
                   static_cast<unsigned long>(info.dwMinorVersion), static_cast<unsigned long>(info.dwBuildNumber));
   }
   std::string description = text;
-  if (info.szCSDVersion[0] != 0) description += " " + Utf8(std::wstring_view(info.szCSDVersion));
+  if (info.szCSDVersion[0] != 0) {
+    description += ' ';
+    description += Utf8(std::wstring_view(info.szCSDVersion));
+  }
   BOOL wow64 = FALSE;
   if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) description += ", 64-bit (this program runs as 32-bit)";
   // Support needs to know when the "Windows" is an imitation.
   using WineVersionFn = const char*(__cdecl*)();
   auto wine = ntdll ? reinterpret_cast<WineVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
                     : nullptr;
-  if (wine != nullptr) description += std::string(", Wine ") + wine();
+  if (wine != nullptr) {
+    description += ", Wine ";
+    description += wine();
+  }
   return description;
 }
 
