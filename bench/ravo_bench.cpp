@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/link_figures.h"
+#include "bench/log_figures.h"
 #include "tests/support/recording_observer.h"
 #include "tests/support/simulated_handheld.h"
 #include "worker/install_worker.h"
@@ -118,6 +119,7 @@ bool PrintTransferFigures(const std::vector<BYTE>& package) {
 int main(int argc, char** argv) {
   const std::vector<BYTE> package = MakePackage(kPackageSize);
   const bool identical = PrintTransferFigures(package);
+  PrintLogFigures(package);
   const auto plot = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::absolute("progress-plot.png");
   PrintLinkFigures(package, plot);
   return identical ? 0 : 1;
