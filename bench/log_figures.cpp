@@ -84,7 +84,8 @@ void PrintLogFigures(const std::vector<BYTE>& package) {
               kLocalPairs);
   std::printf("log.run_ratio: %.3f (the same run with the log against without, median of %d pairs; aim: <= 1.01)\n",
               local.ratio, kLocalPairs);
-  std::printf("log.link_ratio: %.3f (the same on a link of 20 MB/s and 2 ms a call, median of %d pairs; aim: <= 1.01)\n",
+  std::printf("log.link_ratio: %.3f (the same on a link of 20 MB/s and 2 ms a call, median of %d pairs; "
+              "aim: <= 1.01)\n",
               link.ratio, kLinkPairs);
   std::printf("log.error_queries_per_run: %u (CeRapiGetError and CeGetLastError after the calls that fail in a "
               "repeated run; each crosses the link)\n",

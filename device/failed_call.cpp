@@ -41,7 +41,8 @@ std::string LinkError(const DeviceApi& api) {
   const HRESULT link = api.CeRapiGetError();
   if (!StartFailed(link)) return {};
   char text[48];
-  std::snprintf(text, sizeof text, "link error 0x%08lX (CeRapiGetError)", static_cast<unsigned long>(static_cast<DWORD>(link)));
+  std::snprintf(text, sizeof text, "link error 0x%08lX (CeRapiGetError)",
+                static_cast<unsigned long>(static_cast<DWORD>(link)));
   return text;
 }
 

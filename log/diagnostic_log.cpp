@@ -158,6 +158,4 @@ void UseFolder(const std::wstring& folder) {
   state.extra.reset();
 }
 
-std::wstring DefaultFolder() { return platform::StandardFolder(); }
-
 }  // namespace diag

@@ -27,7 +27,6 @@ bool Active();
 // on Windows) unless a test names its own; empty turns the standard log off.
 // Also forgets any AlsoWriteTo file.
 void UseFolder(const std::wstring& folder);
-std::wstring DefaultFolder();
 
 inline constexpr char kLogName[] = "RavoVup.log";
 inline constexpr char kOlderLogName[] = "RavoVup.old.log";

@@ -176,8 +176,9 @@ using namespace sim::detail;
 // Asked only after a call failed; they themselves cross the link like any
 // other call.
 extern "C" HRESULT WINAPI CeRapiGetError() {
-  if (!Begin(Op::CeRapiGetError, "").proceed) return gLinkError != 0 ? gLinkError.load() : static_cast<HRESULT>(0x80004005u);
-  return gLinkError;
+  const HRESULT link = gLinkError;
+  if (!Begin(Op::CeRapiGetError, "").proceed) return link != 0 ? link : static_cast<HRESULT>(0x80004005u);  // E_FAIL
+  return link;
 }
 
 extern "C" DWORD WINAPI CeGetLastError() {

@@ -29,7 +29,8 @@ class AttemptLog : public WorkerFixture {
     while (last != events.begin() && (last - 1)->rfind("attempt: ", 0) != 0) --last;
     Strings attempt(last == events.begin() ? events.begin() : last - 1, events.end());
     static const std::regex kTimes(R"(\d+(\.\d+)? (ms|s|MB/s))"), kPc(R"(, on .*;)");
-    for (std::string& event : attempt) event = std::regex_replace(std::regex_replace(event, kTimes, "# $2"), kPc, ", on PC;");
+    for (std::string& event : attempt)
+      event = std::regex_replace(std::regex_replace(event, kTimes, "# $2"), kPc, ", on PC;");
     return attempt;
   }
   bool Logged(const std::string& event) const {
@@ -52,9 +53,11 @@ TEST_F(AttemptLog, CompletedAttempt) {
                           "start: connected, HRESULT 0x00000000, after # ms",
                           "version file: 24 bytes read: \"ravo+\\x0D\\x0AVersion 1.1.1.0\\x0D\\x0A\"",
                           "version text: \"Version 1.1.1.0\"",
-                          "CeRegOpenKeyEx HKEY_LOCAL_MACHINE\\Software\\Meridane: failed, handheld error 2 (file not found)",
+                          "CeRegOpenKeyEx HKEY_LOCAL_MACHINE\\Software\\Meridane: failed, handheld error 2 "
+                          "(file not found)",
                           "stage 1 (memory-card copy)",
-                          "CeSetFileAttributes " + kCard + " normal: failed, handheld error 2 (file not found) from CeGetLastError",
+                          "CeSetFileAttributes " + kCard +
+                              " normal: failed, handheld error 2 (file not found) from CeGetLastError",
                           "CeDeleteFile " + kCard + ": failed, handheld error 2 (file not found) from CeGetLastError",
                           "copy " + kCard + ": 200000 bytes in # s, # MB/s",
                           "stage 2 (install copy)",
@@ -150,7 +153,8 @@ TEST_F(AttemptLog, ALibraryWithoutTheErrorQueriesWorksAsBefore) {
   Run(true);
   EXPECT_EQ(observer.log, completed);
   EXPECT_TRUE(HoldsPackage(kInstall));
-  EXPECT_TRUE(Logged("remote API library: no CeRapiGetError, CeGetLastError, so the handheld's errors will be unknown"));
+  EXPECT_TRUE(
+      Logged("remote API library: no CeRapiGetError, CeGetLastError, so the handheld's errors will be unknown"));
   EXPECT_TRUE(Logged("CeRegOpenKeyEx HKEY_CURRENT_USER\\Software\\Meridane\\ZenLaunch\\FileList\\ravo+(GPS): failed, "
                      "handheld error 2 (file not found)"));  // the registry says so itself
   EXPECT_TRUE(Logged("CeCreateDirectory \\Windows: failed, handheld error unknown"));

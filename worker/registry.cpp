@@ -61,7 +61,8 @@ void RecordPixelDensity(const DeviceApi& api) {
   if (LONG result = api.CeRegSetValueEx(maker.get(), device_path::kDpiValue, 0, REG_DWORD, data, sizeof data);
       result != ERROR_SUCCESS)
     LogFailedRegistryCall(api, "CeRegSetValueEx",
-                          LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey) + " value " + LogText(device_path::kDpiValue),
+                          LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey) + " value " +
+                              LogText(device_path::kDpiValue),
                           result);
 }
 

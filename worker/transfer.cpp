@@ -51,10 +51,10 @@ void LogCopy(const Pass& pass, DWORD written, DWORD size, std::chrono::steady_cl
   char figures[96];
   std::snprintf(figures, sizeof figures, " in %.3f s, %.2f MB/s", seconds,
                 seconds > 0 ? written / seconds / 1e6 : 0.0);
-  diag::Event("copy " + LogText(pass.target) + ": " +
-              (written == size ? std::to_string(size) + " bytes"
-                               : "stopped after " + std::to_string(written) + " of " + std::to_string(size) + " bytes") +
-              figures);
+  const std::string bytes = written == size ? std::to_string(size) + " bytes"
+                                            : "stopped after " + std::to_string(written) + " of " +
+                                                  std::to_string(size) + " bytes";
+  diag::Event("copy " + LogText(pass.target) + ": " + bytes + figures);
 }
 
 // Writes the package straight from its bytes. True when every byte was

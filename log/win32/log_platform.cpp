@@ -87,7 +87,8 @@ std::string SystemDescription() {
   if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) description += ", 64-bit (this program runs as 32-bit)";
   // Support needs to know when the "Windows" is an imitation.
   using WineVersionFn = const char*(__cdecl*)();
-  auto wine = ntdll ? reinterpret_cast<WineVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
+  auto wine = ntdll ? reinterpret_cast<WineVersionFn>(
+                          reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
                     : nullptr;
   if (wine != nullptr) {
     description += ", Wine ";
