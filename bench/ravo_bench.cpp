@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "bench/link_figures.h"
+#include "bench/log_figures.h"
 #include "bench/plain_run.h"
 #include "tests/support/simulated_handheld.h"
 #include "sim/sim.h"
@@ -198,6 +199,7 @@ bool PrintTransferFigures(const std::vector<BYTE>& package) {
 int main(int argc, char** argv) {
   const std::vector<BYTE> package = MakePackage(kPackageSize);
   const bool good = PrintTransferFigures(package);
+  PrintLogFigures(package);
   const auto plot = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::absolute("progress-plot.png");
   PrintLinkFigures(package, plot);
   return good ? 0 : 1;

@@ -33,10 +33,12 @@ using CeRegSetValueEx = LONG(WINAPI*)(HKEY key, LPCWSTR name, DWORD reserved, DW
                                       DWORD size);
 using CeMoveFile = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to);
 using CeRegDeleteKey = LONG(WINAPI*)(HKEY key, LPCWSTR subKey);
+using CeRapiGetError = HRESULT(WINAPI*)();
+using CeGetLastError = DWORD(WINAPI*)();
 }  // namespace devapi
 
-// X(name, called): every operation in binding order; `called` is false for
-// the two that are bound but never called, which a library may lack.
+// X(name, required): every operation in binding order; `required` is false
+// for the two that are bound but never called, which a library may lack.
 #define DEVICE_API_OPERATIONS(X)   \
   X(CeRapiInitEx, true)            \
   X(CeRapiUninit, true)            \
@@ -57,9 +59,17 @@ using CeRegDeleteKey = LONG(WINAPI*)(HKEY key, LPCWSTR subKey);
   X(CeMoveFile, false)             \
   X(CeRegDeleteKey, true)
 
+// Bound after the eighteen when the library has them: why the last call
+// failed, as the link and the handheld tell it. Only the diagnostic log asks;
+// without them the handheld's error is unknown and nothing else changes.
+#define DEVICE_API_OPTIONAL_OPERATIONS(X) \
+  X(CeRapiGetError, false)                \
+  X(CeGetLastError, false)
+
 struct DeviceApi {
-#define DEVICE_API_MEMBER(name, called) devapi::name name = nullptr;
+#define DEVICE_API_MEMBER(name, required) devapi::name name = nullptr;
   DEVICE_API_OPERATIONS(DEVICE_API_MEMBER)
+  DEVICE_API_OPTIONAL_OPERATIONS(DEVICE_API_MEMBER)
 #undef DEVICE_API_MEMBER
 };
 

@@ -4,12 +4,16 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class Library {
  public:
   virtual ~Library() = default;  // unloads the module
   // Address of an exported entry point, or null when the module lacks it.
   virtual void* Find(const char* name) const = 0;
+  // Where the module was loaded from, for the diagnostic log; empty when
+  // that is not known.
+  virtual std::string Location() const { return {}; }
 };
 
 class LinkHost {

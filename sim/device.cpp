@@ -1,6 +1,7 @@
 // The attached device, the call record, the prologue every operation runs
 // and the entry points by name.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -29,7 +30,29 @@ void Wait(std::chrono::steady_clock::duration time) {
   while (std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
 }
 
+// What CeGetLastError and CeRapiGetError answer; apart from the device so a
+// failure can be recorded with or without its lock held.
+std::atomic<DWORD> gLastError{0};
+std::atomic<HRESULT> gLinkError{0};
+constexpr HRESULT kNotConnected = static_cast<HRESULT>(0x800708CAu);  // HRESULT of ERROR_NOT_CONNECTED
+
+DWORD InjectedError(Op op) {
+  switch (op) {
+    case Op::CeWriteFile: return 112;  // ERROR_DISK_FULL
+    case Op::CeReadFile: return 30;    // ERROR_READ_FAULT
+    case Op::CeRegOpenKeyEx:
+    case Op::CeRegCloseKey:
+    case Op::CeRegQueryValueEx:
+    case Op::CeRegCreateKeyEx:
+    case Op::CeRegSetValueEx:
+    case Op::CeRegDeleteKey: return ERROR_ACCESS_DENIED;
+    default: return 31;  // ERROR_GEN_FAILURE
+  }
+}
+bool AsksForError(Op op) { return op == Op::CeRapiGetError || op == Op::CeGetLastError; }
 }  // namespace
+
+void RecordError(DWORD error) { gLastError = error; }
 
 std::unique_lock<std::mutex> Lock() {
   static std::mutex mutex;
@@ -46,11 +69,14 @@ CallStart Begin(Op op, std::string detail) {
   {
     auto lock = Lock();
     Device& device = State();
+    // A call with no handheld attached never reached one: the link failed.
+    if (!AsksForError(op)) gLinkError = device.attached ? 0 : kNotConnected;
     if (!device.attached) return start;
     const auto index = static_cast<std::size_t>(op);
     start.number = ++device.counts[index];
     const bool inject = device.config.faults.failCall[index] == start.number;
     start.proceed = !inject;
+    if (inject) RecordError(InjectedError(op));
     start.link = device.config.link;
     if (device.callLog.is_open())
       device.callLog << OpName(op) << (detail.empty() ? "" : " ") << detail << (inject ? " [injected failure]" : "")
@@ -87,7 +113,7 @@ const char* OpName(Op op) {
 #define SIM_OP_NAME(name, called) \
   case Op::name:                  \
     return #name;
-    DEVICE_API_OPERATIONS(SIM_OP_NAME)
+    SIM_OPERATIONS(SIM_OP_NAME)
 #undef SIM_OP_NAME
   }
   return "?";
@@ -99,6 +125,8 @@ void Attach(const Config& config) {
   device = detail::Device{};
   device.config = config;
   device.attached = true;
+  detail::gLastError = 0;
+  detail::gLinkError = 0;
   if (config.writeCallLog) device.callLog.open(config.root / "calls.log", std::ios::app);
 }
 
@@ -147,9 +175,25 @@ void* Entry(const char* name) {
   }
 #define SIM_ENTRY(op, called) \
   if (std::strcmp(name, #op) == 0) return reinterpret_cast<void*>(&::op);
-  DEVICE_API_OPERATIONS(SIM_ENTRY)
+  SIM_OPERATIONS(SIM_ENTRY)
 #undef SIM_ENTRY
   return nullptr;
 }
 
 }  // namespace sim
+
+using namespace sim;
+using namespace sim::detail;
+
+// Asked only after a call failed; they themselves cross the link like any
+// other call.
+extern "C" HRESULT WINAPI CeRapiGetError() {
+  const HRESULT link = gLinkError;
+  if (!Begin(Op::CeRapiGetError, "").proceed) return link != 0 ? link : static_cast<HRESULT>(0x80004005u);  // E_FAIL
+  return link;
+}
+
+extern "C" DWORD WINAPI CeGetLastError() {
+  if (!Begin(Op::CeGetLastError, "").proceed) return 0;
+  return gLastError;
+}

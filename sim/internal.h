@@ -53,6 +53,15 @@ struct CallStart {
   unsigned number = 0;   // 1-based, per operation
   LinkModel link;
 };
+// The error a failed call leaves for CeGetLastError; returns `value`, the
+// call's failure result.
+void RecordError(DWORD error);
+template <typename T>
+T Failed(T value, DWORD error) {
+  RecordError(error);
+  return value;
+}
+
 // Counts and records a call, then runs the hook and the link latency with no
 // lock held, so a hook may call back into the simulator.
 CallStart Begin(Op op, std::string detail);

@@ -1,4 +1,4 @@
-// The eighteen remote operations as the simulated handheld exports them,
+// The remote operations as the simulated handheld exports them,
 // declared from the operation table itself: a definition whose parameters
 // differ from the published ones then fails to build.
 #pragma once
@@ -6,9 +6,10 @@
 #include <type_traits>
 
 #include "device/device_api.h"
+#include "sim/sim.h"
 
 extern "C" {
 #define SIM_DECLARE(name, called) std::remove_pointer_t<devapi::name> name;
-DEVICE_API_OPERATIONS(SIM_DECLARE)
+SIM_OPERATIONS(SIM_DECLARE)
 #undef SIM_DECLARE
 }

@@ -11,7 +11,8 @@ extern "C" BOOL WINAPI CeCreateProcess(LPCWSTR image, LPCWSTR commandLine, LPSEC
                                        LPPROCESS_INFORMATION info) {
   std::string line = Utf8(image);
   if (commandLine != nullptr && commandLine[0] != 0) line.append(" ").append(Utf8(commandLine));
-  if (!Begin(Op::CeCreateProcess, line).proceed || image == nullptr || image[0] == 0) return FALSE;
+  if (!Begin(Op::CeCreateProcess, line).proceed) return FALSE;
+  if (image == nullptr || image[0] == 0) return Failed(FALSE, 87);  // ERROR_INVALID_PARAMETER
   auto lock = Lock();
   Device& device = State();
   std::ofstream(device.config.root / "processes.log", std::ios::app) << line << '\n';

@@ -13,12 +13,15 @@
 
 namespace sim {
 
+// The eighteen, then the two optional ones that say why a call failed.
+#define SIM_OPERATIONS(X) DEVICE_API_OPERATIONS(X) DEVICE_API_OPTIONAL_OPERATIONS(X)
+
 enum class Op {
-#define SIM_OP_ENUM(name, called) name,
-  DEVICE_API_OPERATIONS(SIM_OP_ENUM)
+#define SIM_OP_ENUM(name, required) name,
+  SIM_OPERATIONS(SIM_OP_ENUM)
 #undef SIM_OP_ENUM
 };
-constexpr int kOpCount = kDeviceApiOperationCount;
+constexpr int kOpCount = static_cast<int>(Op::CeGetLastError) + 1;
 const char* OpName(Op op);
 
 enum class StartMode {
@@ -32,8 +35,10 @@ enum class StartMode {
 struct Faults {
   StartMode start = StartMode::Succeed;
   // failCall[op] = N: the N-th call (1-based) of that operation fails with the
-  // platform's failure value (-1 handle, FALSE, a nonzero registry error).
-  // 0: never.
+  // platform's failure value (-1 handle, FALSE, a nonzero registry error) and
+  // leaves its error for CeGetLastError: 112 (disk full) for a write, 30 (read
+  // fault) for a read, 5 (access denied) for the registry, 31 (device not
+  // functioning) for the rest. 0: never.
   std::array<unsigned, kOpCount> failCall{};
   // The N-th CeWriteFile succeeds but writes and reports fewer bytes.
   unsigned shortWriteAt = 0;

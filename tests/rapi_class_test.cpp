@@ -81,6 +81,17 @@ TEST_F(Link, OperationsNeverCalledMayBeMissing) {
   EXPECT_EQ(rapi.api().CeMoveFile, nullptr);
 }
 
+// A library of the eighteen alone, as before the error queries were bound.
+TEST_F(Link, TheErrorQueriesAreOptional) {
+  config.faults.omit = {"CeGetLastError", "CeRapiGetError"};
+  Attach(sim::StartMode::Succeed);
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(), ConnectResult::Connected);
+  EXPECT_EQ(rapi.api().CeGetLastError, nullptr);
+  EXPECT_EQ(rapi.api().CeRapiGetError, nullptr);
+  EXPECT_NE(rapi.api().CeRegDeleteKey, nullptr);
+}
+
 TEST_F(Link, ReconnectAndRepeatedDisconnectReleaseOnce) {
   Attach(sim::StartMode::Succeed);
   RapiClass rapi(host);

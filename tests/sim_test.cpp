@@ -458,6 +458,41 @@ TEST_F(SimTest, TheNthCallOfAnOperationFailsWithItsFailureValue) {
   EXPECT_EQ(sim::CountCalls(sim::Op::CeCreateFile), 3u) << "failed calls count too";
 }
 
+// What CeGetLastError says after each kind of failure the program can meet,
+// and CeRapiGetError only when no handheld took the call.
+TEST_F(SimTest, FailuresLeaveTheirErrorForTheErrorQueries) {
+  sim::Config config = Defaults();
+  config.faults.failCall[static_cast<int>(sim::Op::CeWriteFile)] = 1;
+  sim::Attach(config);
+  const auto lastError = [] { return CeGetLastError(); };
+  EXPECT_EQ(Create(u"\\Built-in Storage\\none.ver", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(lastError(), 2u);  // file not found
+  EXPECT_EQ(Create(kCardCopy), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(lastError(), 3u);  // no memory card: path not found
+  AddCard();
+  HANDLE file = Create(kCardCopy);
+  DWORD written = 0;
+  EXPECT_FALSE(CeWriteFile(file, "ab", 2, &written, nullptr));
+  EXPECT_EQ(lastError(), 112u);  // the injected write fault: disk full
+  EXPECT_EQ(Create(kCardCopy), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(lastError(), 32u);  // open already: sharing violation
+  CeCloseHandle(file);
+  EXPECT_TRUE(CeSetFileAttributes(kCardCopy, FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(CeDeleteFile(kCardCopy));
+  EXPECT_EQ(lastError(), 5u);  // read-only: access denied
+  EXPECT_FALSE(CeCreateDirectory(u"\\Storage Card", nullptr));
+  EXPECT_EQ(lastError(), 183u);  // already exists
+  EXPECT_EQ(CeRapiGetError(), 0) << "the link itself worked throughout";
+  EXPECT_EQ(sim::CountCalls(sim::Op::CeGetLastError), 6u);
+
+  sim::Detach();
+  EXPECT_FALSE(CeDeleteFile(kCardCopy));
+  EXPECT_EQ(static_cast<DWORD>(CeRapiGetError()), 0x800708CAu);  // not connected
+  sim::Attach(config);
+  EXPECT_EQ(CeRapiGetError(), 0);
+  EXPECT_EQ(CeGetLastError(), 0u);
+}
+
 TEST_F(SimTest, ShortWriteSucceedsWithFewerBytes) {
   AddCard();
   sim::Config config = Defaults();
@@ -482,6 +517,8 @@ TEST_F(SimTest, EntryGivesEveryOperationUnlessOmitted) {
   DEVICE_API_OPERATIONS(COUNT_ENTRY)
 #undef COUNT_ENTRY
   EXPECT_EQ(found, kDeviceApiOperationCount);
+  EXPECT_NE(sim::Entry("CeGetLastError"), nullptr);
+  EXPECT_NE(sim::Entry("CeRapiGetError"), nullptr);
   EXPECT_EQ(sim::Entry("CeRapiInit"), nullptr);
   EXPECT_EQ(sim::Entry(nullptr), nullptr);
 

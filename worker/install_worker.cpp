@@ -2,6 +2,8 @@
 
 #include "device/event.h"
 #include "device/rapi_class.h"
+#include "log/diagnostic_log.h"
+#include "worker/logging_observer.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
 
@@ -38,13 +40,11 @@ void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost
   observer.OnStage(InstallStage::Finished);
 }
 
-}  // namespace
-
-DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
+void RunAttempt(const WorkerContext& context, WorkerHost& host) {
   InstallObserver& observer = *context.observer;
   RapiClass rapi(host);
   observer.OnStage(InstallStage::ReadingDevice);
-  if (CancelRequested(context)) return 0;
+  if (CancelRequested(context)) return;
 
   // Each way a connection can fail has its own code, named here rather than
   // carried over by number.
@@ -63,5 +63,22 @@ DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
       break;
   }
   rapi.Disconnect();
+}
+
+}  // namespace
+
+// Every attempt goes into the diagnostic log, whoever watches it.
+DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
+  LogAttemptStart(context.memoryCard != 0);
+  LoggingObserver logged(*context.observer);
+  WorkerContext watched = context;
+  watched.observer = &logged;
+  try {
+    RunAttempt(watched, host);
+  } catch (...) {
+    diag::Event("result: the worker stopped on an unexpected fault");
+    throw;
+  }
+  logged.LogResult();
   return 0;
 }

@@ -1,7 +1,11 @@
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 
+#include "device/failed_call.h"
 #include "device/remote_handle.h"
+#include "log/diagnostic_log.h"
 #include "worker/device_paths.h"
 #include "worker/steps.h"
 
@@ -21,27 +25,56 @@ constexpr Pass kInstallPass{InstallStage::DeviceInstall, device_path::kInstallCo
 // 64-bit arithmetic keeps the percentage right for packages of any 32-bit size.
 int Percent(DWORD written, DWORD size) { return static_cast<int>(static_cast<std::uint64_t>(written) * 100 / size); }
 
+// The results of these calls change nothing; a failure is only logged.
+void SetAttributes(const DeviceApi& api, const WCHAR* path, DWORD attributes) {
+  if (!api.CeSetFileAttributes(path, attributes))
+    LogFailedCall(api, "CeSetFileAttributes",
+                  LogText(path) + (attributes == FILE_ATTRIBUTE_READONLY ? " read-only" : " normal"));
+}
+void Delete(const DeviceApi& api, const WCHAR* path) {
+  if (!api.CeDeleteFile(path)) LogFailedCall(api, "CeDeleteFile", LogText(path));
+}
+
 void PrepareTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
     // A copy left by an earlier run is read-only; clear that so it can go.
-    api.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_NORMAL);
-    api.CeDeleteFile(pass.target);
+    SetAttributes(api, pass.target, FILE_ATTRIBUTE_NORMAL);
+    Delete(api, pass.target);
   } else {
-    for (const WCHAR* folder : device_path::kInstallFolders) api.CeCreateDirectory(folder, nullptr);
+    for (const WCHAR* folder : device_path::kInstallFolders)
+      if (!api.CeCreateDirectory(folder, nullptr)) LogFailedCall(api, "CeCreateDirectory", LogText(folder));
   }
+}
+
+void LogCopy(const Pass& pass, DWORD written, DWORD size, std::chrono::steady_clock::time_point started) {
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  char figures[96];
+  std::snprintf(figures, sizeof figures, " in %.3f s, %.2f MB/s", seconds,
+                seconds > 0 ? written / seconds / 1e6 : 0.0);
+  const std::string bytes = written == size ? std::to_string(size) + " bytes"
+                                            : "stopped after " + std::to_string(written) + " of " +
+                                                  std::to_string(size) + " bytes";
+  diag::Event("copy " + LogText(pass.target) + ": " + bytes + figures);
 }
 
 // Writes the package straight from its bytes. True when every byte was
 // written and the end announced; false after a failed write (reported) or a
-// cancel.
-bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const RemoteFile& file, const Package& package) {
+// cancel. The copy's line in the log is written as it ends, before the
+// report that may keep the worker waiting on the user.
+bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const Pass& pass, const RemoteFile& file,
+                const Package& package) {
   InstallObserver& observer = *context.observer;
   const DWORD chunk = std::min(package.size, kMaxChunk);
+  const auto started = std::chrono::steady_clock::now();
   DWORD written = 0;
-  if (CancelRequested(context)) return false;
+  if (CancelRequested(context)) {
+    LogCopy(pass, written, package.size, started);
+    return false;
+  }
   for (;;) {
     if (package.size != 0) observer.OnProgress(Percent(written, package.size), false);
     if (written >= package.size) {
+      LogCopy(pass, written, package.size, started);
       observer.OnProgress(100, true);
       return true;
     }
@@ -49,12 +82,23 @@ bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const Remote
     DWORD done = 0;
     // A write that reports fewer bytes than asked leaves a hole in the file:
     // it counts as failed, like one that reports failure.
-    if (!api.CeWriteFile(file.get(), package.bytes + written, length, &done, nullptr) || done != length) {
+    const bool wrote = api.CeWriteFile(file.get(), package.bytes + written, length, &done, nullptr);
+    if (!wrote || done != length) {
+      const std::string what = LogText(pass.target) + " at byte " + std::to_string(written) + ", " +
+                               std::to_string(length) + " bytes";
+      if (!wrote)
+        LogFailedCall(api, "CeWriteFile", what);
+      else
+        diag::Event("CeWriteFile " + what + ": only " + std::to_string(done) + " written");
+      LogCopy(pass, written, package.size, started);
       observer.OnError(InstallError::Write, nullptr);
       return false;
     }
     written += length;
-    if (CancelRequested(context)) return false;
+    if (CancelRequested(context)) {
+      LogCopy(pass, written, package.size, started);
+      return false;
+    }
   }
 }
 
@@ -64,13 +108,16 @@ enum class Copy { NotCreated, Incomplete, Complete };
 Copy WriteTarget(const DeviceApi& api, const WorkerContext& context, const Pass& pass, const Package& package) {
   RemoteFile file(api, api.CeCreateFile(pass.target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Copy::NotCreated;
-  return CopyChunks(api, context, file, package) ? Copy::Complete : Copy::Incomplete;
+  if (!file) {
+    LogFailedCall(api, "CeCreateFile", LogText(pass.target));
+    return Copy::NotCreated;
+  }
+  return CopyChunks(api, context, pass, file, package) ? Copy::Complete : Copy::Incomplete;
 }
 
 void FinishTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
-    api.CeSetFileAttributes(pass.target, FILE_ATTRIBUTE_READONLY);
+    SetAttributes(api, pass.target, FILE_ATTRIBUTE_READONLY);
     return;
   }
   WCHAR commandLine[std::size(device_path::kInstallerCommandLine)];
@@ -83,6 +130,8 @@ void FinishTarget(const DeviceApi& api, const Pass& pass) {
     // thread's is let go first.
     RemoteObject process(api, info.hProcess);
     RemoteObject thread(api, info.hThread);
+  } else {
+    LogFailedCall(api, "CeCreateProcess", LogText(device_path::kInstaller) + " " + LogText(commandLine));
   }
 }
 
@@ -101,11 +150,11 @@ bool RunPass(const DeviceApi& api, const WorkerContext& context, WorkerHost& hos
   switch (WriteTarget(api, context, pass, *package)) {
     case Copy::NotCreated:
       observer.OnError(pass.createError, nullptr);
-      api.CeDeleteFile(pass.target);
+      Delete(api, pass.target);
       return false;
     case Copy::Incomplete:
       // A partial file never stays on the handheld.
-      api.CeDeleteFile(pass.target);
+      Delete(api, pass.target);
       return false;
     case Copy::Complete:
       FinishTarget(api, pass);

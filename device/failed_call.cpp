@@ -1,0 +1,80 @@
+#include "device/failed_call.h"
+
+#include <cstdio>
+
+#include "log/diagnostic_log.h"
+
+namespace {
+
+// The errors a support call is most likely to meet, named so that nobody
+// has to look them up.
+const char* ErrorName(DWORD error) {
+  switch (error) {
+    case 2: return "file not found";
+    case 3: return "path not found";
+    case 5: return "access denied";
+    case 6: return "invalid handle";
+    case 29: return "write fault";
+    case 30: return "read fault";
+    case 31: return "device not functioning";
+    case 32: return "sharing violation";
+    case 50: return "not supported";
+    case 87: return "invalid parameter";
+    case 112: return "disk full";
+    case 123: return "invalid name";
+    case 183: return "already exists";
+    case 1018: return "key marked for deletion";
+    default: return nullptr;
+  }
+}
+
+std::string Numbered(const char* what, DWORD error) {
+  std::string text = std::string(what) + " " + std::to_string(error);
+  if (const char* name = ErrorName(error)) text += std::string(" (") + name + ")";
+  return text;
+}
+
+// With the link's error checked first, as the remote API asks: the
+// handheld's own error means nothing when the call never reached it.
+std::string LinkError(const DeviceApi& api) {
+  if (api.CeRapiGetError == nullptr) return {};
+  const HRESULT link = api.CeRapiGetError();
+  if (!StartFailed(link)) return {};
+  char text[48];
+  std::snprintf(text, sizeof text, "link error 0x%08lX (CeRapiGetError)",
+                static_cast<unsigned long>(static_cast<DWORD>(link)));
+  return text;
+}
+
+}  // namespace
+
+std::string HandheldError(const DeviceApi& api) {
+  std::string link = LinkError(api);
+  if (!link.empty()) return link;
+  if (api.CeGetLastError == nullptr) return "handheld error unknown";
+  return Numbered("handheld error", api.CeGetLastError()) + " from CeGetLastError";
+}
+
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject) {
+  if (!diag::Active()) return;
+  diag::Event(std::string(operation) + " " + std::string(subject) + ": failed, " + HandheldError(api));
+}
+
+void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result) {
+  if (!diag::Active()) return;
+  std::string link = LinkError(api);
+  diag::Event(std::string(operation) + " " + std::string(subject) + ": failed, " +
+              (link.empty() ? Numbered("handheld error", static_cast<DWORD>(result)) : link));
+}
+
+std::string LogText(const WCHAR* text) {
+  if (text == nullptr) return "(none)";
+  return diag::Utf8(std::basic_string_view<WCHAR>(text));
+}
+
+std::string LogKey(HKEY root, const WCHAR* path) {
+  const char* rootName = root == HKEY_CURRENT_USER    ? "HKEY_CURRENT_USER"
+                         : root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE"
+                                                      : "(key)";
+  return std::string(rootName) + "\\" + LogText(path);
+}

@@ -1,0 +1,22 @@
+// Failed remote calls in the diagnostic log: the operation, what it worked
+// on (a path, a key, a value name) and the handheld's own account of the
+// failure, read right after the call.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "device/device_api.h"
+
+// "link error 0x80072745 (CeRapiGetError)" when the link itself failed,
+// else "handheld error 2 (file not found)" from CeGetLastError, or
+// "handheld error unknown" when the library offers neither.
+std::string HandheldError(const DeviceApi& api);
+
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject);
+// Registry operations return the handheld's error themselves.
+void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result);
+
+// Device paths and key names as UTF-8 for the log.
+std::string LogText(const WCHAR* text);
+std::string LogKey(HKEY root, const WCHAR* path);
