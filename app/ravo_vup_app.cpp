@@ -20,14 +20,21 @@ int CRavoVupApp::InitInstance() {
     return kExitInvalidParameter;
   }
   if (line.logFile) diag::AlsoWriteTo(WideFromUtf8(*line.logFile));
-  if (line.mode == RunMode::Quiet) return RunQuiet(line);
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
-  InitCommonControlsEx(&controls);
+  if (line.mode != RunMode::Quiet) InitCommonControlsEx(&controls);
 
-  if (line.mode == RunMode::Passive) return RunPassive(line);
+  if (line.mode != RunMode::Interactive) {
+    // A script reads the exit code: whatever goes wrong must not read as
+    // one of the error codes, least of all as success.
+    try {
+      return line.mode == RunMode::Quiet ? RunQuiet(line) : RunPassive(line);
+    } catch (...) {
+      return kExitInternalError;
+    }
+  }
   CRavoVupDlg dialog(line.memoryCard);
   dialog.DoModal();
   return 0;
