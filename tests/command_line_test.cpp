@@ -103,11 +103,4 @@ TEST(ParseCommandLine, QuietIsSeenOnARefusedLineSoNoBoxShows) {
   EXPECT_FALSE(ParseCommandLine({"/log", "quiet"}).quiet);
 }
 
-TEST(ParseCommandLine, SplitAndParseTogether) {
-  CommandLine line = ParseCommandLine(SplitCommandLine(R"("C:\t\RavoVup.exe" /passive /log "C:\my logs\a.txt")"));
-  EXPECT_TRUE(line.valid);
-  EXPECT_EQ(line.mode, RunMode::Passive);
-  EXPECT_EQ(line.logFile, "C:\\my logs\\a.txt");
-}
-
 }  // namespace

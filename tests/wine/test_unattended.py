@@ -64,17 +64,6 @@ def test_quiet_no_handheld(scenario, start, expected):
     scenario.registry_untouched()
 
 
-def test_quiet_newer(scenario, package):
-    """The question is answered No without /newer, Yes with it."""
-    h = scenario.handheld
-    h.write_version(NEWER)
-    assert scenario.run("/quiet") == 8, "newer version, not accepted"
-    scenario.registry_untouched()
-    assert scenario.run("/quiet", "/newer", "/nocard") == 0, "newer version accepted"
-    assert h.holds(hh.INSTALL_COPY, package), "install copy equals the package"
-    assert not h.path(hh.CARD_COPY).exists(), "no card copy with /nocard"
-
-
 def test_quiet_log_unwritable(scenario, package):
     """A log file that cannot be written changes nothing else."""
     assert scenario.run("/quiet", "/log", r"Z:\no such folder\run.log") == 0
