@@ -27,6 +27,10 @@ int CRavoVupApp::InitInstance() {
   if (line.mode != RunMode::Quiet) InitCommonControlsEx(&controls);
 
   if (line.mode != RunMode::Interactive) {
+    // Nobody is there to dismiss the system's own boxes either (a library
+    // that cannot be loaded, a crash report): they would hold up the script
+    // that waits for this process.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     // A script reads the exit code: whatever goes wrong must not read as
     // one of the error codes, least of all as success.
     try {
