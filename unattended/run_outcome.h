@@ -15,7 +15,7 @@ inline constexpr int kExitInternalError = 1359;
 
 struct RunOutcome {
   bool completed = false;  // the installer was started on the handheld
-  bool cancelled = false;  // the user cancelled and the worker saw it
+  bool cancelled = false;  // the dialog ended as cancelled
   // The code that ended the run: its first error, or 8 when the version
   // question was answered No.
   std::optional<InstallError> error;
