@@ -8,14 +8,23 @@
 #include "resources/resource_ids.h"
 #include "worker/install_worker.h"
 
-InstCabDlg::InstCabDlg(HWND parent) : ModalDialog(IDD_PROGRESS, parent) {}
+InstCabDlg::InstCabDlg(HWND parent) : ModalDialog(IDD_PROGRESS, parent), controller_(*this) {}
+
+InstCabDlg::InstCabDlg(const UnattendedSettings& settings)
+    : ModalDialog(IDD_PROGRESS, nullptr),
+      unattended_(settings),
+      silent_(std::in_place, static_cast<ProgressView&>(*this), settings.acceptNewer),
+      controller_(*silent_) {}
 
 // The window's destruction has already waited for the worker; this only
 // matters if the window never existed after the thread started.
 InstCabDlg::~InstCabDlg() { JoinWorker(); }
 
 BOOL InstCabDlg::OnInitDialog() {
-  memoryCard_ = IsDlgButtonChecked(parent(), IDC_MEMORY_CARD) == BST_CHECKED ? 1 : 0;
+  if (unattended_)
+    memoryCard_ = unattended_->memoryCard ? 1 : 0;
+  else
+    memoryCard_ = IsDlgButtonChecked(parent(), IDC_MEMORY_CARD) == BST_CHECKED ? 1 : 0;
   if (!StartWorker()) {
     // Same contract as any failed attempt: result 2, the main dialog stays.
     controller_.BeginCancel();
@@ -59,10 +68,12 @@ void InstCabDlg::OnCancel() {
     WaitCursor wait;
     StopWorker();
   }
-  if (controller_.CompletedDespiteCancel())
+  if (controller_.CompletedDespiteCancel()) {
     controller_.ReportCompletion();
-  else
+  } else {
+    recorder_.NoteCancelled();
     EndDialog(IDCANCEL);
+  }
 }
 
 void InstCabDlg::StopWorker() {
@@ -115,7 +126,7 @@ void InstCabDlg::OnUnexpectedError() {
 std::optional<INT_PTR> InstCabDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A sent message's result travels in DWLP_MSGRESULT, not as the dialog
   // procedure's return value.
-  if (std::optional<LRESULT> result = DeliverReport(controller_, message, wParam, lParam))
+  if (std::optional<LRESULT> result = DeliverReport(recorder_, message, wParam, lParam))
     return SetMessageResult(*result);
   switch (message) {
     case WM_DESTROY:

@@ -11,16 +11,23 @@
 #include "app/window_observer.h"
 #include "device/event.h"
 #include "progress/progress_controller.h"
+#include "unattended/run_outcome.h"
+#include "unattended/unattended_run.h"
 
 class InstCabDlg final : public ModalDialog, private ProgressView {
  public:
   // parent: the main dialog, whose memory-card option is read at start.
   explicit InstCabDlg(HWND parent);
+  // With no main dialog and no box (/passive): the memory-card option and
+  // the answer to the version question are given.
+  explicit InstCabDlg(const UnattendedSettings& settings);
   ~InstCabDlg() override;
 
   // True while the worker waits for the connection or a cancel waits for
   // the worker: the busy cursor shows over the program's windows.
   bool busy() const { return workerBusy_ || cancelling_; }
+  // How the attempt ended, once the modal run has returned.
+  const RunOutcome& outcome() const { return recorder_.outcome(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -45,7 +52,10 @@ class InstCabDlg final : public ModalDialog, private ProgressView {
   void End(int result) override;
   std::string DisplayVersion(const char* raw) override;
 
-  ProgressController controller_{*this};
+  std::optional<UnattendedSettings> unattended_;
+  std::optional<UnattendedView> silent_;  // the view of an attempt without boxes
+  ProgressController controller_;
+  OutcomeRecorder recorder_{controller_};
   std::optional<SystemWorkerHost> host_;
   std::optional<WindowObserver> observer_;
   WorkerContext context_{};

@@ -56,16 +56,17 @@ void AlignBrush(HDC dc, POINT logicalOriginInDialog) {
 }
 }  // namespace
 
-CRavoVupDlg::CRavoVupDlg()
+CRavoVupDlg::CRavoVupDlg(bool memoryCard)
     : ModalDialog(IDD_MAIN, nullptr),
       bigIcon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
-      smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {}
+      smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
+      memoryCardAtStart_(memoryCard) {}
 
 BOOL CRavoVupDlg::OnInitDialog() {
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   SetWindowTextW(hwnd(), WideFromUtf8(text::kAppTitle).c_str());
-  SendDlgItemMessageW(hwnd(), IDC_MEMORY_CARD, BM_SETCHECK, BST_CHECKED, 0);
+  SendDlgItemMessageW(hwnd(), IDC_MEMORY_CARD, BM_SETCHECK, memoryCardAtStart_ ? BST_CHECKED : BST_UNCHECKED, 0);
   PrepareBackground();
   ApplyBoldFont();
   return TRUE;

@@ -9,7 +9,8 @@ class InstCabDlg;
 
 class CRavoVupDlg final : public ModalDialog {
  public:
-  CRavoVupDlg();
+  // memoryCard: the option's state when the dialog opens.
+  explicit CRavoVupDlg(bool memoryCard = true);
 
  protected:
   BOOL OnInitDialog() override;
@@ -32,4 +33,5 @@ class CRavoVupDlg final : public ModalDialog {
   UniqueBitmap background_;
   UniqueBrush backgroundBrush_;
   InstCabDlg* attempt_ = nullptr;
+  bool memoryCardAtStart_;
 };

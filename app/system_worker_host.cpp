@@ -5,7 +5,10 @@
 
 std::unique_ptr<Library> SystemWorkerHost::LoadRemoteApi() { return LoadSystemLibrary(L"rapi.dll"); }
 
-void SystemWorkerHost::ShowBusy(bool on) { PostMessageW(busyWindow_, WM_APP_WORKER_BUSY, on ? 1 : 0, 0); }
+void SystemWorkerHost::ShowBusy(bool on) {
+  // A null window would post to the worker thread's own queue.
+  if (busyWindow_ != nullptr) PostMessageW(busyWindow_, WM_APP_WORKER_BUSY, on ? 1 : 0, 0);
+}
 
 std::optional<Package> SystemWorkerHost::FindPackage() { return FindEmbeddedPackage(); }
 

@@ -10,6 +10,7 @@
 class SystemWorkerHost final : public WorkerHost {
  public:
   // busyWindow receives WM_APP_WORKER_BUSY; it must outlive the worker.
+  // Null: a run without windows, which shows no busy cursor.
   explicit SystemWorkerHost(HWND busyWindow) : busyWindow_(busyWindow) {}
 
   std::unique_ptr<Library> LoadRemoteApi() override;

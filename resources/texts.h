@@ -32,4 +32,21 @@ inline constexpr char kVersionNewerTemplate[] =
 inline constexpr char kInstallCreateFailed[] = "データ転送に失敗しました。";
 inline constexpr char kWriteFailed[] = "データ転送中にエラーが発生しました。";
 inline constexpr char kCardCreateFailed[] = "インストーラの転送に失敗しました。\nメモリカードを確認下さい。";
+
+// The box of a command line the program refuses (exit code 87).
+inline constexpr char kUsageText[] =
+    "コマンドラインの指定が正しくありません。\n\n"
+    "使い方: [/quiet | /passive] [/nocard] [/newer] [/log ファイル名]\n\n"
+    "/quiet　画面を一切表示せずに実行します。\n"
+    "/passive　進み具合の画面だけを表示します（質問とメッセージは表示しません）。\n"
+    "/nocard　メモリカードにはインストーラを転送しません。\n"
+    "/newer　インストールされているバージョンの方が新しくても、リビジョンアップを行います。\n"
+    "/log ファイル名　ログをそのファイルにも書き込みます。\n\n"
+    "スイッチは「-」で始めても、大文字で書いてもかまいません。\n\n"
+    "終了コード:\n"
+    "0　完了\n"
+    "1～13　メッセージの番号\n"
+    "87　コマンドラインの誤り\n"
+    "1223　キャンセル\n"
+    "1359　内部エラー";
 }  // namespace text
