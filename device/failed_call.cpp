@@ -1,6 +1,7 @@
 #include "device/failed_call.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "log/diagnostic_log.h"
 
@@ -46,6 +47,15 @@ std::string LinkError(const DeviceApi& api) {
   return text;
 }
 
+// error: what the handheld reported, or nullopt when the link failed or the
+// library cannot tell.
+std::string Failure(std::string_view operation, std::string_view subject, const std::string& why,
+                    std::optional<DWORD> error, DWORD normal) {
+  std::string line = std::string(operation) + " " + std::string(subject) + ": failed, " + why;
+  if (normal != 0 && error == normal) line += "; normal here, the run goes on";
+  return line;
+}
+
 }  // namespace
 
 std::string HandheldError(const DeviceApi& api) {
@@ -55,16 +65,27 @@ std::string HandheldError(const DeviceApi& api) {
   return Numbered("handheld error", api.CeGetLastError()) + " from CeGetLastError";
 }
 
-void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject) {
-  if (!diag::Active()) return;
-  diag::Event(std::string(operation) + " " + std::string(subject) + ": failed, " + HandheldError(api));
-}
-
-void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result) {
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject, DWORD normal) {
   if (!diag::Active()) return;
   std::string link = LinkError(api);
-  diag::Event(std::string(operation) + " " + std::string(subject) + ": failed, " +
-              (link.empty() ? Numbered("handheld error", static_cast<DWORD>(result)) : link));
+  if (!link.empty() || api.CeGetLastError == nullptr) {
+    diag::Event(Failure(operation, subject, link.empty() ? "handheld error unknown" : link, std::nullopt, normal));
+    return;
+  }
+  const DWORD error = api.CeGetLastError();
+  diag::Event(Failure(operation, subject, Numbered("handheld error", error) + " from CeGetLastError", error, normal));
+}
+
+void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result,
+                           DWORD normal) {
+  if (!diag::Active()) return;
+  std::string link = LinkError(api);
+  if (!link.empty()) {
+    diag::Event(Failure(operation, subject, link, std::nullopt, normal));
+    return;
+  }
+  const auto error = static_cast<DWORD>(result);
+  diag::Event(Failure(operation, subject, Numbered("handheld error", error), error, normal));
 }
 
 std::string LogText(const WCHAR* text) {

@@ -13,9 +13,14 @@
 // "handheld error unknown" when the library offers neither.
 std::string HandheldError(const DeviceApi& api);
 
-void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject);
+// `normal` is the handheld error with which the call fails in an ordinary
+// run (a folder that is already there, an old copy or key already gone); the
+// line then says so, so that a completed run's log holds no failure that
+// asks to be looked into. 0: every error is a real failure.
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject, DWORD normal = 0);
 // Registry operations return the handheld's error themselves.
-void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result);
+void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result,
+                           DWORD normal = 0);
 
 // Device paths and key names as UTF-8 for the log.
 std::string LogText(const WCHAR* text);

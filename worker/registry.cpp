@@ -9,7 +9,7 @@ namespace {
 bool KeyExists(const DeviceApi& api, HKEY root, LPCWSTR path) {
   HKEY opened;
   if (LONG result = api.CeRegOpenKeyEx(root, path, 0, 0, &opened); result != ERROR_SUCCESS) {
-    LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(root, path), result);
+    LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(root, path), result, ERROR_FILE_NOT_FOUND);
     return false;
   }
   RemoteKey key(api, opened);
@@ -40,7 +40,8 @@ RemoteKey OpenOrCreateMakerKey(const DeviceApi& api) {
   HKEY opened;
   const LONG result = api.CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, device_path::kMakerKey, 0, KEY_QUERY_VALUE, &opened);
   if (result == ERROR_SUCCESS) return RemoteKey(api, opened);
-  LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey), result);
+  LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey), result,
+                        ERROR_FILE_NOT_FOUND);
   return CreateKey(api, HKEY_LOCAL_MACHINE, device_path::kMakerKey);
 }
 

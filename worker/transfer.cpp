@@ -26,23 +26,26 @@ constexpr Pass kInstallPass{InstallStage::DeviceInstall, device_path::kInstallCo
 int Percent(DWORD written, DWORD size) { return static_cast<int>(static_cast<std::uint64_t>(written) * 100 / size); }
 
 // The results of these calls change nothing; a failure is only logged.
-void SetAttributes(const DeviceApi& api, const WCHAR* path, DWORD attributes) {
+// `normal`: the error of an ordinary run, see LogFailedCall.
+void SetAttributes(const DeviceApi& api, const WCHAR* path, DWORD attributes, DWORD normal = 0) {
   if (!api.CeSetFileAttributes(path, attributes))
     LogFailedCall(api, "CeSetFileAttributes",
-                  LogText(path) + (attributes == FILE_ATTRIBUTE_READONLY ? " read-only" : " normal"));
+                  LogText(path) + (attributes == FILE_ATTRIBUTE_READONLY ? " read-only" : " normal"), normal);
 }
-void Delete(const DeviceApi& api, const WCHAR* path) {
-  if (!api.CeDeleteFile(path)) LogFailedCall(api, "CeDeleteFile", LogText(path));
+void Delete(const DeviceApi& api, const WCHAR* path, DWORD normal = 0) {
+  if (!api.CeDeleteFile(path)) LogFailedCall(api, "CeDeleteFile", LogText(path), normal);
 }
 
 void PrepareTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
     // A copy left by an earlier run is read-only; clear that so it can go.
-    SetAttributes(api, pass.target, FILE_ATTRIBUTE_NORMAL);
-    Delete(api, pass.target);
+    // No earlier copy is the ordinary case.
+    SetAttributes(api, pass.target, FILE_ATTRIBUTE_NORMAL, ERROR_FILE_NOT_FOUND);
+    Delete(api, pass.target, ERROR_FILE_NOT_FOUND);
   } else {
     for (const WCHAR* folder : device_path::kInstallFolders)
-      if (!api.CeCreateDirectory(folder, nullptr)) LogFailedCall(api, "CeCreateDirectory", LogText(folder));
+      if (!api.CeCreateDirectory(folder, nullptr))
+        LogFailedCall(api, "CeCreateDirectory", LogText(folder), ERROR_ALREADY_EXISTS);
   }
 }
 
