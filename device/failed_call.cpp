@@ -41,10 +41,7 @@ std::string LinkError(const DeviceApi& api) {
   if (api.CeRapiGetError == nullptr) return {};
   const HRESULT link = api.CeRapiGetError();
   if (!StartFailed(link)) return {};
-  char text[48];
-  std::snprintf(text, sizeof text, "link error 0x%08lX (CeRapiGetError)",
-                static_cast<unsigned long>(static_cast<DWORD>(link)));
-  return text;
+  return "link error " + HresultText(link) + " (CeRapiGetError)";
 }
 
 // error: what the handheld reported, or nullopt when the link failed or the
@@ -57,6 +54,12 @@ std::string Failure(std::string_view operation, std::string_view subject, const 
 }
 
 }  // namespace
+
+std::string HresultText(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<DWORD>(hr)));
+  return text;
+}
 
 std::string HandheldError(const DeviceApi& api) {
   std::string link = LinkError(api);

@@ -22,6 +22,9 @@ void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string
 void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result,
                            DWORD normal = 0);
 
+// "0x80004005": how the log writes an HRESULT.
+std::string HresultText(HRESULT hr);
+
 // Device paths and key names as UTF-8 for the log.
 std::string LogText(const WCHAR* text);
 std::string LogKey(HKEY root, const WCHAR* path);

@@ -1,18 +1,12 @@
 #include "device/rapi_class.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "device/event.h"
+#include "device/failed_call.h"
 #include "log/diagnostic_log.h"
 
 namespace {
-
-std::string Hresult(HRESULT hr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<DWORD>(hr)));
-  return text;
-}
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
@@ -35,7 +29,7 @@ ConnectResult RapiClass::Connect() {
   RAPIINIT init{sizeof(RAPIINIT), nullptr, 0};
   const HRESULT accepted = api_.CeRapiInitEx(&init);
   if (StartFailed(accepted)) {
-    diag::Event("start: refused by CeRapiInitEx, HRESULT " + Hresult(accepted));
+    diag::Event("start: refused by CeRapiInitEx, HRESULT " + HresultText(accepted));
     return ConnectResult::NotInitialised;
   }
   connected_ = true;
@@ -47,7 +41,7 @@ ConnectResult RapiClass::Connect() {
     case WaitOutcome::Signalled:
       result = StartFailed(init.hrRapiInit) ? ConnectResult::Failed : ConnectResult::Connected;
       outcome = (result == ConnectResult::Connected ? "connected, HRESULT " : "failed, HRESULT ") +
-                Hresult(init.hrRapiInit);
+                HresultText(init.hrRapiInit);
       break;
     case WaitOutcome::TimedOut:
       result = ConnectResult::TimedOut;
