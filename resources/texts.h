@@ -32,6 +32,22 @@ inline constexpr char kVersionNewerTemplate[] =
 inline constexpr char kInstallCreateFailed[] = "データ転送に失敗しました。";
 inline constexpr char kWriteFailed[] = "データ転送中にエラーが発生しました。";
 inline constexpr char kCardCreateFailed[] = "インストーラの転送に失敗しました。\nメモリカードを確認下さい。";
+// Code 9: both copies are made, but the handheld did not start the installer.
+inline constexpr char kInstallerStartFailed[] =
+    "インストーラの起動に失敗しました。\nモバイルデバイスの接続を確認して、もう一度実行して下さい。";
+
+// /check: the installed version read and compared, nothing changed. The
+// version is the first %s; the package's version the second.
+inline constexpr char kCheckLatestTemplate[] = "インストールされているバージョンは[%s]です。\n\n最新のバージョンです。";
+inline constexpr char kCheckOutdatedTemplate[] =
+    "インストールされているバージョンは[%s]です。\n\nリビジョンアップが必要です。";
+inline constexpr char kCheckNewerTemplate[] =
+    "インストールされているバージョンは[%s]です。\n\n[%s]より新しいバージョンです。";
+
+// A program built with the demo package meets a library that is not the
+// simulated handheld.
+inline constexpr char kDemoRefused[] = "このプログラムはデモ版です。実際のQ58には使用できません。";
+inline constexpr char kDemoAppTitle[] = "ravo+ for Q58（デモ版）";
 
 // The box of a command line the program refuses (exit code 87).
 inline constexpr char kUsageText[] =
