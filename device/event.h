@@ -7,12 +7,17 @@
 
 #include "device/ce_types.h"
 
-enum class WaitOutcome { Signalled, TimedOut, Failed };
+// Stopped: the stop event of WaitForEventUnless came first.
+enum class WaitOutcome { Signalled, TimedOut, Failed, Stopped };
 
 void SignalEvent(HANDLE event);
 void CloseEvent(HANDLE event);
 // A zero time limit polls; a poll that sees the signal consumes it.
 WaitOutcome WaitForEvent(HANDLE event, DWORD milliseconds);
+// Waits for event, or for stop when stop is not null, whichever comes first;
+// the signal that ends the wait is consumed. When both are signalled, event
+// wins and stop keeps its signal for the next look.
+WaitOutcome WaitForEventUnless(HANDLE event, HANDLE stop, DWORD milliseconds);
 
 // Owns an event this program created; null means none.
 class UniqueEvent {

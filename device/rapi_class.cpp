@@ -14,7 +14,7 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-ConnectResult RapiClass::Connect() {
+ConnectResult RapiClass::Connect(HANDLE cancel) {
   Disconnect();
   library_ = host_.LoadRemoteApi();
   if (!library_) {
@@ -37,7 +37,7 @@ ConnectResult RapiClass::Connect() {
   host_.ShowBusy(true);
   ConnectResult result;
   std::string outcome;
-  switch (WaitForEvent(init.heRapiInit, kConnectTimeoutMs)) {
+  switch (WaitForEventUnless(init.heRapiInit, cancel, kConnectTimeoutMs)) {
     case WaitOutcome::Signalled:
       result = StartFailed(init.hrRapiInit) ? ConnectResult::Failed : ConnectResult::Connected;
       outcome = (result == ConnectResult::Connected ? "connected, HRESULT " : "failed, HRESULT ") +
@@ -46,6 +46,10 @@ ConnectResult RapiClass::Connect() {
     case WaitOutcome::TimedOut:
       result = ConnectResult::TimedOut;
       outcome = "not completed within " + std::to_string(kConnectTimeoutMs) + " ms";
+      break;
+    case WaitOutcome::Stopped:
+      result = ConnectResult::Cancelled;
+      outcome = "cancelled while pending";
       break;
     default:
       // A wait that cannot be performed says nothing about the start; going

@@ -12,6 +12,7 @@ enum class ConnectResult {
   NotInitialised,  // library missing or incomplete, or the start was refused
   Failed,          // the start completed with a failure, or could not be awaited
   TimedOut,        // no start within the time limit
+  Cancelled,       // the cancel event came while the start was pending
 };
 
 constexpr DWORD kConnectTimeoutMs = 5000;
@@ -23,7 +24,9 @@ class RapiClass {
   RapiClass(const RapiClass&) = delete;
   RapiClass& operator=(const RapiClass&) = delete;
 
-  ConnectResult Connect();
+  // cancel: null, or an event that ends the wait for a pending start; the
+  // start stays accepted, so Disconnect still ends it.
+  ConnectResult Connect(HANDLE cancel = nullptr);
   void Disconnect();
 
   // The bound operations; every entry is null until Connect has bound them

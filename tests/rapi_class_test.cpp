@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "device/rapi_class.h"
 #include "tests/support/simulated_handheld.h"
 
@@ -48,6 +50,34 @@ TEST_F(Link, NoStartWithinTheLimit) {
   rapi.Disconnect();
   EXPECT_EQ(Uninits(), 1u);
   EXPECT_EQ(host.unloads, 1);
+}
+
+// A cancel that comes while the wait runs ends it; the start was accepted, so
+// the teardown ends it. A start that completed at the same time wins.
+TEST_F(Link, CancelEndsTheWaitForAPendingStart) {
+  Attach(sim::StartMode::Never);
+  UniqueEvent cancel = CreateAutoResetEvent();
+  ASSERT_TRUE(cancel);
+  {
+    RapiClass rapi(host);
+    std::thread canceller([&] {
+      while (host.busyShown.load() == 0) std::this_thread::yield();
+      SignalEvent(cancel.get());
+    });
+    EXPECT_EQ(rapi.Connect(cancel.get()), ConnectResult::Cancelled);
+    canceller.join();
+    EXPECT_TRUE(rapi.connected());
+    EXPECT_EQ(host.busyHidden, 1);
+  }
+  EXPECT_EQ(Uninits(), 1u);
+  EXPECT_EQ(host.unloads, 1);
+  sim::Detach();
+
+  Attach(sim::StartMode::Succeed);
+  SignalEvent(cancel.get());
+  RapiClass rapi(host);
+  EXPECT_EQ(rapi.Connect(cancel.get()), ConnectResult::Connected);
+  EXPECT_EQ(WaitForEvent(cancel.get(), 0), WaitOutcome::Signalled) << "the cancel stays for the worker's next look";
 }
 
 TEST_F(Link, MissingLibrary) {

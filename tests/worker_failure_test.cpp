@@ -44,6 +44,18 @@ TEST_F(Failure, NoStartWithinFiveSecondsIsErrorThree) {
   EXPECT_EQ(sim::CountCalls(Op::CeRapiUninit), 1u);
 }
 
+// The connect waits on the cancel event as well: a cancel during a start that
+// never comes ends the run silently, and the accepted start is still ended.
+TEST_F(Failure, CancelEndsAPendingStart) {
+  config.faults.start = sim::StartMode::Never;
+  CancelInCall(Op::CeRapiInitEx, 1);
+  Run(true);
+  EXPECT_EQ(observer.log, Strings{"stage 0"});
+  EXPECT_EQ(sim::CountCalls(Op::CeRapiUninit), 1u);
+  EXPECT_EQ(sim::CountCalls(Op::CeCreateFile), 0u);
+  ExpectLinkReleased();
+}
+
 TEST_F(Failure, MissingVersionFileChangesNothing) {
   std::filesystem::remove(device.Local("\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver"));
   Run(true);

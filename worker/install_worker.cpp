@@ -48,7 +48,7 @@ void RunAttempt(const WorkerContext& context, WorkerHost& host) {
 
   // Each way a connection can fail has its own code, named here rather than
   // carried over by number.
-  switch (rapi.Connect()) {
+  switch (rapi.Connect(context.cancelEvent)) {
     case ConnectResult::Connected:
       RunConnected(rapi.api(), context, host);
       break;
@@ -60,6 +60,10 @@ void RunAttempt(const WorkerContext& context, WorkerHost& host) {
       break;
     case ConnectResult::TimedOut:
       observer.OnError(InstallError::NotConnected, nullptr);
+      break;
+    case ConnectResult::Cancelled:
+      // Ends silently, like every cancel the worker sees; Disconnect below
+      // ends the pending start.
       break;
   }
   rapi.Disconnect();
