@@ -20,11 +20,14 @@ UniqueIcon LoadAppIcon(int sizeMetricX, int sizeMetricY) {
 UniqueBitmap StretchedCopy(HBITMAP source, int width, int height) {
   BITMAP info{};
   if (GetObjectW(source, sizeof info, &info) == 0) return {};
-  HDC screen = GetDC(nullptr);
-  UniqueBitmap copy(CreateCompatibleBitmap(screen, width, height));
-  UniqueMemoryDc from(CreateCompatibleDC(screen));
-  UniqueMemoryDc to(CreateCompatibleDC(screen));
-  ReleaseDC(nullptr, screen);
+  UniqueBitmap copy;
+  UniqueMemoryDc from, to;
+  {
+    ScopedDc screen(nullptr);
+    copy.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    from.reset(CreateCompatibleDC(screen.get()));
+    to.reset(CreateCompatibleDC(screen.get()));
+  }
   if (!copy || !from || !to) return {};
   {
     SelectedObject sourceIn(from.get(), source);
@@ -93,9 +96,9 @@ void CRavoVupDlg::PrepareBackground() {
   SetWindowPos(picture, HWND_BOTTOM, 0, 0, size.right, size.bottom, SWP_NOACTIVATE);
   // The control loaded the resource picture itself and keeps no claim on it
   // once replaced.
-  auto previous = reinterpret_cast<HBITMAP>(
-      SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(background_.get())));
-  if (previous != nullptr && previous != background_.get()) DeleteObject(previous);
+  UniqueBitmap previous(reinterpret_cast<HBITMAP>(
+      SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(background_.get()))));
+  if (previous.get() == background_.get()) previous.release();
 }
 
 void CRavoVupDlg::ApplyBoldFont() {
@@ -166,8 +169,8 @@ INT_PTR CRavoVupDlg::OnCtlColorStatic(HDC dc, HWND control) {
 
 bool CRavoVupDlg::PaintMinimised() {
   if (!IsIconic(hwnd())) return false;
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(hwnd(), &paint);
+  ScopedPaint paint(hwnd());
+  HDC dc = paint.dc();
   SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   int iconWidth = GetSystemMetrics(SM_CXICON);
   int iconHeight = GetSystemMetrics(SM_CYICON);
@@ -176,7 +179,6 @@ bool CRavoVupDlg::PaintMinimised() {
   int x = (client.right - client.left - iconWidth + 1) / 2;
   int y = (client.bottom - client.top - iconHeight + 1) / 2;
   DrawIcon(dc, x, y, bigIcon_.get());
-  EndPaint(hwnd(), &paint);
   return true;
 }
 

@@ -1,48 +1,11 @@
-// Move-only owners of Win32 handles, one per close function and "no handle"
-// value, so every handle the program opens is closed exactly once, on every
-// path, by whoever holds it last.
+// The window side's owners, in the program's one owner family: GDI objects,
+// icons and device contexts, and the scoped pairs of painting.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
-
-template <typename Traits>
-class UniqueHandle {
- public:
-  using Handle = typename Traits::Handle;
-
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Traits::Empty(); }
-
-  Handle release() { return std::exchange(handle_, Traits::Empty()); }
-  void reset(Handle handle = Traits::Empty()) {
-    Handle old = std::exchange(handle_, handle);
-    if (old != Traits::Empty()) Traits::Close(old);
-  }
-
- private:
-  Handle handle_ = Traits::Empty();
-};
-
-// Threads and events: null means none (CreateThread and CreateEvent return
-// null on failure, not INVALID_HANDLE_VALUE).
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle Empty() { return nullptr; }
-  static void Close(Handle handle) { CloseHandle(handle); }
-};
+#include "base/kernel_handle.h"
+#include "base/unique_handle.h"
 
 template <typename T>
 struct GdiObjectTraits {
@@ -65,7 +28,6 @@ struct MemoryDcTraits {
   static void Close(Handle handle) { DeleteDC(handle); }
 };
 
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -83,4 +45,39 @@ class SelectedObject {
  private:
   HDC dc_;
   HGDIOBJ old_;
+};
+
+// A window's device context from GetDC, given back with ReleaseDC; null
+// window: the screen's.
+class ScopedDc {
+ public:
+  explicit ScopedDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~ScopedDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  ScopedDc(const ScopedDc&) = delete;
+  ScopedDc& operator=(const ScopedDc&) = delete;
+
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// One WM_PAINT's BeginPaint and EndPaint.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~ScopedPaint() { EndPaint(window_, &paint_); }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
 };

@@ -3,8 +3,7 @@
 // elsewhere it points to an event object of our own.
 #pragma once
 
-#include <utility>
-
+#include "base/unique_handle.h"
 #include "device/ce_types.h"
 
 // Stopped: the stop event of WaitForEventUnless came first.
@@ -20,29 +19,12 @@ WaitOutcome WaitForEvent(HANDLE event, DWORD milliseconds);
 WaitOutcome WaitForEventUnless(HANDLE event, HANDLE stop, DWORD milliseconds);
 
 // Owns an event this program created; null means none.
-class UniqueEvent {
- public:
-  UniqueEvent() = default;
-  explicit UniqueEvent(HANDLE event) : event_(event) {}
-  UniqueEvent(UniqueEvent&& other) noexcept : event_(std::exchange(other.event_, nullptr)) {}
-  UniqueEvent& operator=(UniqueEvent&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.event_, nullptr));
-    return *this;
-  }
-  UniqueEvent(const UniqueEvent&) = delete;
-  UniqueEvent& operator=(const UniqueEvent&) = delete;
-  ~UniqueEvent() { reset(); }
-
-  HANDLE get() const { return event_; }
-  explicit operator bool() const { return event_ != nullptr; }
-  void reset(HANDLE event = nullptr) {
-    HANDLE old = std::exchange(event_, event);
-    if (old != nullptr) CloseEvent(old);
-  }
-
- private:
-  HANDLE event_ = nullptr;
+struct EventTraits {
+  using Handle = HANDLE;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle event) { CloseEvent(event); }
 };
+using UniqueEvent = UniqueHandle<EventTraits>;
 
 // Not signalled at first; empty when the system has no event to give.
 UniqueEvent CreateAutoResetEvent();

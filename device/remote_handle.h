@@ -1,70 +1,43 @@
-// Move-only owners of what the handheld hands out, one per close function
-// and "no handle" value, so that every file, key and process handle opened
-// there is closed exactly once, on every path, by whoever holds it last.
-// Each owner keeps the close operation it was given: it must not outlive the
-// binding it came from.
+// Owners of what the handheld hands out: files, keys and process handles, in
+// the program's one owner family. Each keeps the close operation of the
+// binding it came from, so it must not outlive that binding.
 #pragma once
 
-#include <utility>
-
+#include "base/unique_handle.h"
 #include "device/device_api.h"
 
 template <typename Traits>
-class RemoteHandle {
+class RemoteHandle : public UniqueHandle<Traits> {
  public:
-  using Handle = typename Traits::Handle;
-  using Close = typename Traits::Close;
-
   RemoteHandle() = default;
-  RemoteHandle(const DeviceApi& api, Handle handle) : close_(Traits::CloseOf(api)), handle_(handle) {}
-  RemoteHandle(RemoteHandle&& other) noexcept
-      : close_(other.close_), handle_(std::exchange(other.handle_, Traits::kEmpty)) {}
-  RemoteHandle& operator=(RemoteHandle&& other) noexcept {
-    if (this != &other) {
-      reset();
-      close_ = other.close_;
-      handle_ = std::exchange(other.handle_, Traits::kEmpty);
-    }
-    return *this;
-  }
-  RemoteHandle(const RemoteHandle&) = delete;
-  RemoteHandle& operator=(const RemoteHandle&) = delete;
-  ~RemoteHandle() { reset(); }
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Traits::kEmpty; }
-
-  void reset() {
-    Handle old = std::exchange(handle_, Traits::kEmpty);
-    if (old != Traits::kEmpty) close_(old);
-  }
-
- private:
-  Close close_ = nullptr;
-  Handle handle_ = Traits::kEmpty;
+  RemoteHandle(const DeviceApi& api, typename Traits::Handle handle)
+      : UniqueHandle<Traits>(handle, Traits{Traits::CloseOf(api)}) {}
 };
 
 // Files: CeCreateFile returns INVALID_HANDLE_VALUE on failure.
 struct RemoteFileTraits {
   using Handle = HANDLE;
-  using Close = devapi::CeCloseHandle;
-  static inline const Handle kEmpty = INVALID_HANDLE_VALUE;
-  static Close CloseOf(const DeviceApi& api) { return api.CeCloseHandle; }
+  devapi::CeCloseHandle close = nullptr;
+  static Handle Empty() { return INVALID_HANDLE_VALUE; }
+  static devapi::CeCloseHandle CloseOf(const DeviceApi& api) { return api.CeCloseHandle; }
+  void Close(Handle handle) const { close(handle); }
 };
 
 // Process and thread handles of a process started there: null means none.
 struct RemoteObjectTraits {
   using Handle = HANDLE;
-  using Close = devapi::CeCloseHandle;
-  static constexpr Handle kEmpty = nullptr;
-  static Close CloseOf(const DeviceApi& api) { return api.CeCloseHandle; }
+  devapi::CeCloseHandle close = nullptr;
+  static Handle Empty() { return nullptr; }
+  static devapi::CeCloseHandle CloseOf(const DeviceApi& api) { return api.CeCloseHandle; }
+  void Close(Handle handle) const { close(handle); }
 };
 
 struct RemoteKeyTraits {
   using Handle = HKEY;
-  using Close = devapi::CeRegCloseKey;
-  static constexpr Handle kEmpty = nullptr;
-  static Close CloseOf(const DeviceApi& api) { return api.CeRegCloseKey; }
+  devapi::CeRegCloseKey close = nullptr;
+  static Handle Empty() { return nullptr; }
+  static devapi::CeRegCloseKey CloseOf(const DeviceApi& api) { return api.CeRegCloseKey; }
+  void Close(Handle handle) const { close(handle); }
 };
 
 using RemoteFile = RemoteHandle<RemoteFileTraits>;

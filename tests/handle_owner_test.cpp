@@ -77,6 +77,27 @@ TEST_F(Owners, MovingHandsOverWithoutClosing) {
   EXPECT_EQ(gClosedHandles, (std::vector<std::uintptr_t>{0x14, 0x10}));
 }
 
+std::vector<std::uintptr_t> gClosedElsewhere;
+BOOL WINAPI CloseHandleElsewhere(HANDLE handle) {
+  gClosedElsewhere.push_back(reinterpret_cast<std::uintptr_t>(handle));
+  return TRUE;
+}
+
+// A handle keeps the close operation of the binding it came from, also when
+// it moves into an owner that came from another binding.
+TEST_F(Owners, TheCloseOperationTravelsWithTheHandle) {
+  gClosedElsewhere.clear();
+  DeviceApi other;
+  other.CeCloseHandle = CloseHandleElsewhere;
+  RemoteFile here(api, Fake<HANDLE>(0x10));
+  RemoteFile there(other, Fake<HANDLE>(0x20));
+  there = std::move(here);
+  EXPECT_EQ(gClosedElsewhere, std::vector<std::uintptr_t>{0x20});
+  there.reset();
+  EXPECT_EQ(gClosedHandles, std::vector<std::uintptr_t>{0x10});
+  EXPECT_EQ(gClosedElsewhere.size(), 1u);
+}
+
 TEST(EventOwner, MovesAndClosesOnce) {
   UniqueEvent event = CreateAutoResetEvent();
   ASSERT_TRUE(event);

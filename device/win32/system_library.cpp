@@ -4,25 +4,25 @@
 
 #include <string>
 
+#include "base/kernel_handle.h"
 #include "log/diagnostic_log.h"
 
 namespace {
 class SystemLibrary final : public Library {
  public:
-  explicit SystemLibrary(HMODULE module) : module_(module) {}
-  ~SystemLibrary() override { FreeLibrary(module_); }
+  explicit SystemLibrary(UniqueModule module) : module_(std::move(module)) {}
   void* Find(const char* name) const override {
-    return reinterpret_cast<void*>(GetProcAddress(module_, name));
+    return reinterpret_cast<void*>(GetProcAddress(module_.get(), name));
   }
   // The module's own path, not the one asked for: what was really loaded.
   std::string Location() const override {
     wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(module_, path, MAX_PATH);
+    const DWORD length = GetModuleFileNameW(module_.get(), path, MAX_PATH);
     return length == 0 || length >= MAX_PATH ? std::string() : diag::Utf8(std::wstring_view(path, length));
   }
 
  private:
-  HMODULE module_;
+  UniqueModule module_;
 };
 
 const char* LoadErrorName(DWORD error) {
@@ -48,12 +48,12 @@ std::unique_ptr<Library> LoadSystemLibrary(const wchar_t* fileName) {
   path += fileName;
   // Altered search path: the library's own dependencies are looked up beside
   // it in the system directory, not beside this program.
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr) {
+  UniqueModule module(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module) {
     const DWORD error = GetLastError();
     diag::Event("remote API library: " + diag::Utf8(path) + " " + LoadErrorName(error) + " (error " +
                 std::to_string(error) + ")");
     return nullptr;
   }
-  return std::make_unique<SystemLibrary>(module);
+  return std::make_unique<SystemLibrary>(std::move(module));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/kernel_handle.h"
 #include "log/diagnostic_log.h"
 #include "log/log_platform.h"
 
@@ -10,17 +11,16 @@ namespace diag::platform {
 namespace {
 class WindowsFile final : public AppendFile {
  public:
-  WindowsFile(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
-  ~WindowsFile() override { CloseHandle(file_); }
+  WindowsFile(UniqueFileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
   bool Write(std::string_view bytes) override {
     DWORD written = 0;
-    return WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
   }
   std::uint64_t InitialSize() const override { return size_; }
 
  private:
-  HANDLE file_;
+  UniqueFileHandle file_;
   std::uint64_t size_;
 };
 
@@ -49,12 +49,13 @@ std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) {
   // Appending only, so that every line lands at the end even when a second
   // copy of the program writes to the same file; the sharing lets others
   // read the log, and move or delete it, while it is open here.
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return nullptr;
   LARGE_INTEGER size{};
-  GetFileSizeEx(file, &size);
-  return std::make_unique<WindowsFile>(file, static_cast<std::uint64_t>(size.QuadPart));
+  GetFileSizeEx(file.get(), &size);
+  return std::make_unique<WindowsFile>(std::move(file), static_cast<std::uint64_t>(size.QuadPart));
 }
 
 bool Replace(const std::wstring& from, const std::wstring& to) {
