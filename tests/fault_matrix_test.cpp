@@ -9,6 +9,8 @@
 #include <set>
 
 #include "progress/progress_controller.h"
+#include "resources/texts.h"
+#include "resources/version.h"
 #include "tests/support/fake_view.h"
 #include "tests/worker_fixture.h"
 
@@ -77,17 +79,20 @@ class FaultMatrix : public WorkerFixture {
 std::string ExpectedMessage(Op op, unsigned nth) {
   switch (op) {
     case Op::CeRapiInitEx:
-      return "モバイルデバイスの初期化に失敗しました。";
+      return text::kInitFailed;
     case Op::CeCreateFile:
-      return nth == 1 ? "ravoがインストールされていません。"
-             : nth == 2 ? "インストーラの転送に失敗しました。\nメモリカードを確認下さい。"
-                        : "データ転送に失敗しました。";
-    case Op::CeReadFile:
-      return "インストールされているバージョンは[]です。\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。";
+      return nth == 1 ? text::kNotInstalled : nth == 2 ? text::kCardCreateFailed : text::kInstallCreateFailed;
+    case Op::CeReadFile: {
+      // An unreadable version file shows as the empty version.
+      std::string message = text::kVersionTooOldTemplate;
+      message.replace(message.find("%s"), 2, "");
+      message.replace(message.find("%s"), 2, RAVO_MINIMUM_VERSION);
+      return message;
+    }
     case Op::CeWriteFile:
-      return "データ転送中にエラーが発生しました。";
+      return text::kWriteFailed;
     case Op::CeCreateDirectory:  // a missing folder leaves nowhere to create the install copy
-      return "データ転送に失敗しました。";
+      return text::kInstallCreateFailed;
     default:
       return "";
   }
@@ -115,9 +120,9 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
       ++cases;
     }
   }
-  for (auto [mode, message] : {std::pair{sim::StartMode::Refuse, "モバイルデバイスの初期化に失敗しました。"},
-                               std::pair{sim::StartMode::Fail, "モバイルデバイスの接続に失敗しました。"},
-                               std::pair{sim::StartMode::BrokenEvent, "モバイルデバイスの接続に失敗しました。"}}) {
+  for (auto [mode, message] : {std::pair{sim::StartMode::Refuse, text::kInitFailed},
+                               std::pair{sim::StartMode::Fail, text::kConnectFailed},
+                               std::pair{sim::StartMode::BrokenEvent, text::kConnectFailed}}) {
     config.faults = {};
     config.faults.start = mode;
     FakeView dialog = Attempt();
@@ -131,7 +136,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
     config.faults = {};
     config.faults.shortWriteAt = nth;
     FakeView dialog = Attempt();
-    EXPECT_EQ(dialog.boxes, std::vector<std::string>{"データ転送中にエラーが発生しました。"});
+    EXPECT_EQ(dialog.boxes, std::vector<std::string>{text::kWriteFailed});
     EXPECT_EQ(dialog.result, 2);
     ExpectReleased(Op::CeWriteFile);
     ++cases;

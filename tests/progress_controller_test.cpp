@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "progress/progress_controller.h"
+#include "resources/texts.h"
+#include "resources/version.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/simulated_handheld.h"
 
@@ -12,6 +14,26 @@ namespace {
 
 InstallStage Stage(unsigned value) { return static_cast<InstallStage>(value); }
 InstallError Code(unsigned value) { return static_cast<InstallError>(value); }
+
+// A line of FakeView's record, from the texts the program shows.
+std::string Status(const char* text) { return std::string("status:") + text; }
+std::string Title(const char* text) { return std::string("title:") + text; }
+std::string Percent(int percent) { return Title(text::kTitleTransfer) + " (" + std::to_string(percent) + "%)"; }
+std::string Box(const char* kind, const char* caption, const std::string& text) {
+  return std::string("box:") + kind + ":" + caption + ":" + text;
+}
+// The template of texts.h with each %s replaced in turn, worked out here
+// rather than by the code under test.
+std::string Filled(const char* pattern, std::vector<std::string> values) {
+  std::string out = pattern;
+  std::size_t at = 0;
+  for (const std::string& value : values) {
+    at = out.find("%s", at);
+    out.replace(at, 2, value);
+    at += value.size();
+  }
+  return out;
+}
 
 struct Fixture : ::testing::Test {
   FakeView view;
@@ -26,20 +48,19 @@ TEST_F(Stages, SetStatusThenTitle) {
   controller.OnStage(Stage(2));
   controller.OnStage(Stage(4));  // never sent: ignored
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "status:モバイル デバイスからアプリケーションのデータを取得しています...",
-                           "title:デバイスのデータを取得中",
-                           "status:インストーラファイルを転送しています...",
-                           "title:デバイスにデータを転送中",
-                           "status:アプリケーションをインストールしています...",
-                           "title:デバイスにデータを転送中",
+                           Status(text::kStatusReading),
+                           Title(text::kTitleReading),
+                           Status(text::kStatusCardCopy),
+                           Title(text::kTitleTransfer),
+                           Status(text::kStatusInstall),
+                           Title(text::kTitleTransfer),
                        }));
 }
 
 TEST_F(Stages, FinishedShowsCompletionThenEndsWithOne) {
   controller.OnStage(Stage(3));
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:information:データ転送が完了しました:インストールの完了に必要な追加手順がないか、"
-                           "モバイル デバイスの画面を確認してください。",
+                           Box("information", text::kDoneCaption, text::kDoneText),
                            "end:1",
                        }));
 }
@@ -47,14 +68,14 @@ TEST_F(Stages, FinishedShowsCompletionThenEndsWithOne) {
 using Errors = Fixture;
 TEST_F(Errors, EachCodeShowsOneErrorBoxAndEndsWithTwo) {
   const std::vector<std::pair<unsigned, std::string>> expected = {
-      {1, "box:error:デバイス接続:モバイルデバイスの初期化に失敗しました。"},
-      {2, "box:error:デバイス接続:モバイルデバイスの接続に失敗しました。"},
-      {3, "box:error:デバイス接続:モバイルデバイスと接続されていません。"},
-      {4, "box:error:デバイス接続:接続しているモバイルデバイスがQ58ではありません。"},
-      {6, "box:error:バージョンチェック:ravoがインストールされていません。"},
-      {11, "box:error:データ転送:データ転送に失敗しました。"},
-      {12, "box:error:データ転送:データ転送中にエラーが発生しました。"},
-      {13, "box:error:データ転送:インストーラの転送に失敗しました。\nメモリカードを確認下さい。"},
+      {1, Box("error", text::kCaptionConnect, text::kInitFailed)},
+      {2, Box("error", text::kCaptionConnect, text::kConnectFailed)},
+      {3, Box("error", text::kCaptionConnect, text::kNotConnected)},
+      {4, Box("error", text::kCaptionConnect, text::kNotQ58)},
+      {6, Box("error", text::kCaptionVersion, text::kNotInstalled)},
+      {11, Box("error", text::kCaptionTransfer, text::kInstallCreateFailed)},
+      {12, Box("error", text::kCaptionTransfer, text::kWriteFailed)},
+      {13, Box("error", text::kCaptionTransfer, text::kCardCreateFailed)},
   };
   for (const auto& [code, box] : expected) {
     FakeView fresh;
@@ -76,8 +97,8 @@ TEST_F(Errors, CodesWithoutAMessageEndSilently) {
 TEST_F(Errors, TooOldNamesBothVersions) {
   Error(7, "Version 1.0.9.9");
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:error:バージョンチェック:インストールされているバージョンは[Version 1.0.9.9]です。"
-                           "\n\nリビジョンアップを行うには、[Version 1.1.0.0]以降が必要です。",
+                           Box("error", text::kCaptionVersion,
+                               Filled(text::kVersionTooOldTemplate, {"Version 1.0.9.9", RAVO_MINIMUM_VERSION})),
                            "end:2",
                        }));
 }
@@ -86,15 +107,15 @@ TEST_F(Errors, VersionTextIsInsertedUnchanged) {
   Error(7, "");
   Error(7, "%s%d\r\n");  // never taken as a format
   ASSERT_EQ(view.seen.size(), 2u);  // the first box ended the dialog; the second is not shown
-  EXPECT_NE(view.seen[0].find("は[]です。"), std::string::npos);
+  EXPECT_EQ(view.seen[0], Box("error", text::kCaptionVersion, Filled(text::kVersionTooOldTemplate, {"", RAVO_MINIMUM_VERSION})));
 }
 
 TEST_F(Errors, NewerAsksAndYesGoesOn) {
   view.answer = BoxAnswer::Yes;
   EXPECT_TRUE(controller.ConfirmNewerVersion("Version 1.1.2.1"));
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "box:question:バージョンチェック:インストールされているバージョンは[Version 1.1.2.1]です。"
-                           "\n\nリビジョンアップを行いますか？",
+                           Box("question", text::kCaptionVersion,
+                               Filled(text::kVersionNewerTemplate, {"Version 1.1.2.1"})),
                        }));
   EXPECT_FALSE(controller.quiet());
 }
@@ -110,7 +131,7 @@ TEST_F(Errors, NewerAnsweredNoEndsWithTwo) {
 TEST_F(Errors, NewerAsAnErrorAsksTheSameQuestion) {
   Error(8, "Version 9");
   ASSERT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.seen[0].rfind("box:question:バージョンチェック:インストールされているバージョンは[Version 9]です。", 0), 0u);
+  EXPECT_EQ(view.seen[0], Box("question", text::kCaptionVersion, Filled(text::kVersionNewerTemplate, {"Version 9"})));
   EXPECT_EQ(view.seen[1], "end:2");
 }
 
@@ -121,10 +142,10 @@ TEST_F(Progress, MovesBarTitleAndCancel) {
   controller.OnProgress(42, true);
   controller.OnProgress(43, false);
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "bar:0", "title:デバイスにデータを転送中 (0%)", "cancel:on",
-                           "bar:100", "title:デバイスにデータを転送中 (100%)", "cancel:off",
-                           "bar:42", "title:デバイスにデータを転送中 (42%)", "cancel:off",
-                           "bar:43", "title:デバイスにデータを転送中 (43%)", "cancel:on",
+                           "bar:0", Percent(0), "cancel:on",
+                           "bar:100", Percent(100), "cancel:off",
+                           "bar:42", Percent(42), "cancel:off",
+                           "bar:43", Percent(43), "cancel:on",
                        }));
 }
 
@@ -140,11 +161,11 @@ TEST_F(Progress, BarAndTitleChangeOnlyWithThePercentage) {
   controller.OnProgress(100, false);
   controller.OnProgress(100, true);
   EXPECT_EQ(view.seen, (std::vector<std::string>{
-                           "bar:0", "title:デバイスにデータを転送中 (0%)", "cancel:on",
+                           "bar:0", Percent(0), "cancel:on",
                            "cancel:on",
-                           "bar:1", "title:デバイスにデータを転送中 (1%)", "cancel:on",
+                           "bar:1", Percent(1), "cancel:on",
                            "cancel:on",
-                           "bar:100", "title:デバイスにデータを転送中 (100%)", "cancel:on",
+                           "bar:100", Percent(100), "cancel:on",
                            "cancel:off",
                        }));
 }
@@ -156,7 +177,7 @@ TEST_F(Progress, AStageTitleIsReplacedByTheNextPercentage) {
   controller.OnStage(Stage(2));
   view.seen.clear();
   controller.OnProgress(42, false);
-  EXPECT_EQ(view.seen, (std::vector<std::string>{"bar:42", "title:デバイスにデータを転送中 (42%)", "cancel:on"}));
+  EXPECT_EQ(view.seen, (std::vector<std::string>{"bar:42", Percent(42), "cancel:on"}));
 }
 
 // The shipped package's size through the worker: each copy shows every
@@ -214,7 +235,7 @@ TEST_F(Quiet, CancelTooLateForTheInstallerReportsTheCompletion) {
   ASSERT_TRUE(controller.CompletedDespiteCancel());
   controller.ReportCompletion();
   ASSERT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.seen[0].rfind("box:information:データ転送が完了しました:", 0), 0u);
+  EXPECT_EQ(view.seen[0], Box("information", text::kDoneCaption, text::kDoneText));
   EXPECT_EQ(view.result, 1);
 }
 
