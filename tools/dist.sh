@@ -102,8 +102,8 @@ version=
 for arch in x86_64:x64 i686:x86; do
   exe=build/release-${arch%%:*}/app/RavoVup.exe
   # What a technician's copy must hold, the given package byte for byte among it.
-  "$python" tools/check_exe.py "$exe" --check "$cabinet" >/dev/null ||
-    die "$exe fails its checks: $("$python" tools/check_exe.py "$exe" --check "$cabinet" | grep FAIL)"
+  "$python" tools/check_exe.py "$exe" --check "$cabinet" --kind release >/dev/null ||
+    die "$exe fails its checks: $("$python" tools/check_exe.py "$exe" --check "$cabinet" --kind release | grep FAIL)"
   # The name's version is the one in the program's own version resource.
   info=$("$python" tools/version_resource.py "$exe") || die "cannot read the version resource of $exe"
   read -r file_version demo <<<"$info"
