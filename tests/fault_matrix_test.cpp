@@ -93,6 +93,8 @@ std::string ExpectedMessage(Op op, unsigned nth) {
       return text::kWriteFailed;
     case Op::CeCreateDirectory:  // a missing folder leaves nowhere to create the install copy
       return text::kInstallCreateFailed;
+    case Op::CeCreateProcess:
+      return text::kInstallerStartFailed;
     default:
       return "";
   }
