@@ -3,136 +3,34 @@
 #include <commctrl.h>
 
 #include "app/private_messages.h"
-#include "app/wait_cursor.h"
 #include "app/wide_text.h"
 #include "resources/resource_ids.h"
-#include "worker/install_worker.h"
 
-InstCabDlg::InstCabDlg(HWND parent) : ModalDialog(IDD_PROGRESS, parent), controller_(*this) {}
+InstCabDlg::InstCabDlg(HWND parent) : ModalDialog(IDD_PROGRESS, parent), attempt_(*this, thread_) {}
 
 InstCabDlg::InstCabDlg(const UnattendedSettings& settings)
     : ModalDialog(IDD_PROGRESS, nullptr),
-      unattended_(settings),
-      silent_(std::in_place, static_cast<ProgressView&>(*this), settings.acceptNewer),
-      controller_(*silent_) {}
-
-// The window's destruction has already waited for the worker; this only
-// matters if the window never existed after the thread started.
-InstCabDlg::~InstCabDlg() { JoinWorker(); }
+      memoryCard_(settings.memoryCard),
+      attempt_(*this, thread_, settings.acceptNewer) {}
 
 BOOL InstCabDlg::OnInitDialog() {
-  if (unattended_)
-    memoryCard_ = unattended_->memoryCard ? 1 : 0;
-  else
-    memoryCard_ = IsDlgButtonChecked(parent(), IDC_MEMORY_CARD) == BST_CHECKED ? 1 : 0;
-  if (!StartWorker()) {
-    // Same contract as any failed attempt: result 2, the main dialog stays.
-    controller_.BeginCancel();
-    cancelEvent_.reset();
-    EndDialog(IDCANCEL);
-  }
-  return TRUE;
-}
-
-bool InstCabDlg::StartWorker() {
-  cancelEvent_ = CreateAutoResetEvent();
-  if (!cancelEvent_) return false;
+  const bool card = memoryCard_ ? *memoryCard_ : IsDlgButtonChecked(parent(), IDC_MEMORY_CARD) == BST_CHECKED;
   observer_.emplace(hwnd());
-  context_ = WorkerContext{&*observer_, cancelEvent_.get(), memoryCard_};
   host_.emplace(hwnd());
-  DWORD threadId = 0;
-  worker_.reset(CreateThread(nullptr, 0, WorkerMain, this, 0, &threadId));
-  return static_cast<bool>(worker_);
-}
-
-DWORD WINAPI InstCabDlg::WorkerMain(LPVOID parameter) {
-  auto* self = static_cast<InstCabDlg*>(parameter);
-  try {
-    return InstallWorker(self->context_, *self->host_);
-  } catch (...) {
-    // A worker that died must still end its dialog, or the user is left
-    // with a window that nothing will close: error code 0 ends it with
-    // result 2 and no box.
-    self->context_.observer->OnError(InstallError{}, nullptr);
-    return 1;
-  }
-}
-
-void InstCabDlg::OnCancel() {
-  // A second press, or Escape after a box already ended the dialog.
-  if (cancelling_ || controller_.quiet()) return;
-  cancelling_ = true;
-  controller_.BeginCancel();
-  EnableWindow(GetDlgItem(hwnd(), IDCANCEL), FALSE);
-  {
-    WaitCursor wait;
-    StopWorker();
-  }
-  if (controller_.CompletedDespiteCancel()) {
-    controller_.ReportCompletion();
-  } else {
-    recorder_.NoteCancelled();
-    EndDialog(IDCANCEL);
-  }
-}
-
-void InstCabDlg::StopWorker() {
-  if (cancelEvent_) SignalEvent(cancelEvent_.get());
-  JoinWorker();
-}
-
-// Waits for the worker's end while still serving this thread's messages: the
-// worker may be inside a SendMessage to this dialog (the controller answers
-// it with 0 now), and the windows keep painting and moving meanwhile.
-void InstCabDlg::JoinWorker() {
-  if (worker_) {
-    HANDLE thread = worker_.get();
-    bool quit = false;
-    WPARAM quitCode = 0;
-    for (;;) {
-      DWORD woken = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-      if (woken == WAIT_OBJECT_0) break;
-      if (woken != WAIT_OBJECT_0 + 1) {
-        // Only a bad handle fails the wait, and then this returns at once.
-        WaitForSingleObject(thread, INFINITE);
-        break;
-      }
-      // PeekMessage also delivers pending sent messages, the worker's
-      // notifications among them.
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-          quit = true;
-          quitCode = message.wParam;
-          continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-    }
-    // A quit request belongs to the outer message loop; hand it back.
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-    worker_.reset();
-  }
-  cancelEvent_.reset();
-}
-
-void InstCabDlg::OnUnexpectedError() {
-  controller_.BeginCancel();
-  if (cancelEvent_) SignalEvent(cancelEvent_.get());
-  EndDialog(IDCANCEL);
+  attempt_.Start(*host_, *observer_, card);
+  return TRUE;
 }
 
 std::optional<INT_PTR> InstCabDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A sent message's result travels in DWLP_MSGRESULT, not as the dialog
   // procedure's return value.
-  if (std::optional<LRESULT> result = DeliverReport(recorder_, message, wParam, lParam))
+  if (std::optional<LRESULT> result = DeliverReport(attempt_.reports(), message, wParam, lParam))
     return SetMessageResult(*result);
   switch (message) {
     case WM_DESTROY:
       // The cancel event may still be unsignalled here (a box ended the
       // dialog); the worker then ends on its own, sending nothing more.
-      JoinWorker();
+      attempt_.WaitForEnd();
       return std::nullopt;
     case WM_APP_WORKER_BUSY:
       workerBusy_ = wParam != 0;

@@ -6,8 +6,8 @@
 #include "app/ravo_vup_dlg.h"
 #include "app/unattended_runs.h"
 #include "app/wide_text.h"
+#include "attempt/run_outcome.h"
 #include "log/diagnostic_log.h"
-#include "unattended/run_outcome.h"
 
 int CRavoVupApp::InitInstance() {
   // The program is copied next to anything (a downloads folder, a USB

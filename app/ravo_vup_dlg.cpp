@@ -2,6 +2,7 @@
 
 #include "app/inst_cab_dlg.h"
 #include "app/wide_text.h"
+#include "progress/dialog_result.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 
@@ -124,7 +125,7 @@ void CRavoVupDlg::OnOK() {
   attempt_ = nullptr;
   // Only a completed revision-up ends the program; after anything else the
   // user may try again.
-  if (result == 1) EndDialog(IDOK);
+  if (result == kResultDone) EndDialog(IDOK);
 }
 
 std::optional<INT_PTR> CRavoVupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,7 +5,6 @@
 #include "app/inst_cab_dlg.h"
 #include "app/system_worker_host.h"
 #include "app/wide_text.h"
-#include "device/event.h"
 #include "resources/texts.h"
 #include "unattended/check_report.h"
 #include "unattended/unattended_run.h"
@@ -16,16 +15,14 @@ UnattendedSettings SettingsOf(const CommandLine& line) { return {line.memoryCard
 }  // namespace
 
 int RunQuiet(const CommandLine& line) {
-  UniqueEvent cancel = CreateAutoResetEvent();
-  if (!cancel) return kExitInternalError;
   SystemWorkerHost host(nullptr);  // no window to show a busy cursor over
-  return RunQuietly(host, cancel.get(), SettingsOf(line));
+  return RunQuietly(host, SettingsOf(line));
 }
 
 int RunPassive(const CommandLine& line) {
   InstCabDlg attempt(SettingsOf(line));
   attempt.DoModal();
-  return ExitCodeFor(attempt.outcome());
+  return attempt.exitCode();
 }
 
 int RunCheck(const CommandLine& line) {

@@ -2,11 +2,9 @@
 // texts, captions, kinds of box and dialog results, as data.
 #pragma once
 
+#include "progress/dialog_result.h"
 #include "progress/progress_view.h"
 #include "worker/install_observer.h"
-
-constexpr int kResultDone = 1;    // the main dialog closes
-constexpr int kResultFailed = 2;  // failed, refused or cancelled: back to the main dialog
 
 struct StageReaction {
   const char* status;  // text of control 1001

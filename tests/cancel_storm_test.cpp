@@ -1,5 +1,6 @@
-// Cancels on real threads, the way the progress dialog does it: signal the
-// event, then wait for the worker's end while still serving notifications.
+// Cancels on real threads, through the attempt the progress dialog drives:
+// the attempt signals the event, then waits for the worker's end while still
+// serving its reports.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,9 +8,10 @@
 #include <random>
 #include <thread>
 
-#include "progress/progress_controller.h"
+#include "attempt/attempt.h"
+#include "progress/dialog_result.h"
 #include "tests/support/fake_view.h"
-#include "tests/support/ui_channel.h"
+#include "tests/support/thread_runner.h"
 #include "tests/worker_fixture.h"
 
 namespace {
@@ -18,43 +20,35 @@ struct Outcome {
   bool cancelled = false;
   int boxesAfterCancel = 0;
   int result = 0;
+  int exitCode = 0;
 };
 
 // One attempt; the user presses Cancel once `cancelAfter` reports have
 // been handled, after a further pause of `pause`.
-Outcome Attempt(TestHost& host, HANDLE cancel, std::size_t cancelAfter, std::chrono::microseconds pause) {
+Outcome RunOne(TestHost& host, std::size_t cancelAfter, std::chrono::microseconds pause) {
   UiChannel ui;
+  ThreadRunner runner(ui);
   FakeView view;
   view.recordAll = false;
-  ProgressController controller(view);
+  Attempt attempt(view, runner);
+  EXPECT_TRUE(attempt.Start(host, ui, true));
 
-  std::thread worker([&] {
-    InstallWorker(WorkerContext{&ui, cancel, 1}, host);
-    ui.WorkerEnded();
-  });
   Outcome outcome;
   while (view.result == 0 && !ui.ended()) {
     if (ui.served() >= cancelAfter) {
       std::this_thread::sleep_for(pause);
       if (view.result != 0) break;
       const std::size_t boxes = view.boxes.size();
-      controller.BeginCancel();
-      SignalEvent(cancel);
-      ui.WaitForEnd(controller);
-      if (controller.CompletedDespiteCancel())
-        controller.ReportCompletion();
-      else
-        view.End(2);
+      attempt.Cancel();
       outcome.cancelled = true;
       outcome.boxesAfterCancel = static_cast<int>(view.boxes.size() - boxes);
       break;
     }
-    ui.ServeOne(controller, std::chrono::milliseconds(1));
+    ui.ServeOne(attempt.reports(), std::chrono::milliseconds(1));
   }
-  ui.WaitForEnd(controller);  // as the window's destruction does
-  worker.join();
-  WaitForEvent(cancel, 0);  // the next attempt starts with a fresh, unsignalled event
+  attempt.WaitForEnd();  // as the window's destruction does
   outcome.result = view.result;
+  outcome.exitCode = attempt.exitCode();
   return outcome;
 }
 
@@ -78,19 +72,21 @@ TEST_F(CancelStorm, NeverHangsNeverShowsAMessageNeverLeavesAPartialFile) {
   const int attempts = Attempts();
   for (int attempt = 0; attempt < attempts; ++attempt) {
     const std::size_t startsBefore = sim::CountCalls(sim::Op::CeCreateProcess);
-    Outcome outcome = Attempt(host, cancel.get(), moment(random), std::chrono::microseconds(pause(random)));
+    Outcome outcome = RunOne(host, moment(random), std::chrono::microseconds(pause(random)));
     const bool installerStarted = sim::CountCalls(sim::Op::CeCreateProcess) > startsBefore;
     // A cancel the worker no longer looked for ends as the completion it was;
-    // every other cancel shows nothing and ends with 2.
+    // every other cancel shows nothing and ends as failed.
     if (outcome.cancelled && !installerStarted) {
       ++cancelled;
       ASSERT_EQ(outcome.boxesAfterCancel, 0) << "attempt " << attempt;
-      ASSERT_EQ(outcome.result, 2) << "attempt " << attempt;
+      ASSERT_EQ(outcome.result, kResultFailed) << "attempt " << attempt;
+      ASSERT_EQ(outcome.exitCode, kExitCancelled) << "attempt " << attempt;
     } else {
       if (outcome.cancelled) ++tooLate;
       ASSERT_TRUE(installerStarted) << "attempt " << attempt;
       ASSERT_EQ(outcome.boxesAfterCancel, outcome.cancelled ? 1 : 0) << "attempt " << attempt;
-      ASSERT_EQ(outcome.result, 1) << "attempt " << attempt;
+      ASSERT_EQ(outcome.result, kResultDone) << "attempt " << attempt;
+      ASSERT_EQ(outcome.exitCode, kExitDone) << "attempt " << attempt;
     }
     ExpectNoPartialFile();
     ASSERT_EQ(sim::OpenHandles(), 0u) << "attempt " << attempt;

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "progress/dialog_result.h"
 #include "progress/progress_controller.h"
 #include "resources/texts.h"
 #include "resources/version.h"
@@ -55,7 +56,7 @@ class FaultMatrix : public WorkerFixture {
 
   Counts Baseline() {
     FakeView clean = Attempt();
-    EXPECT_EQ(clean.result, 1);
+    EXPECT_EQ(clean.result, kResultDone);
     Counts counts;
     for (const sim::Call& call : sim::Calls()) {
       ++counts.perOp[call.op];
@@ -113,10 +114,10 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
       const std::string expected = ExpectedMessage(op, nth);
       if (expected.empty()) {
         ASSERT_EQ(dialog.boxes.size(), 1u);  // the completion box only
-        EXPECT_EQ(dialog.result, 1);
+        EXPECT_EQ(dialog.result, kResultDone);
       } else {
         EXPECT_EQ(dialog.boxes, std::vector<std::string>{expected});
-        EXPECT_EQ(dialog.result, 2);
+        EXPECT_EQ(dialog.result, kResultFailed);
       }
       ExpectReleased(op);
       ++cases;
@@ -129,7 +130,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
     config.faults.start = mode;
     FakeView dialog = Attempt();
     EXPECT_EQ(dialog.boxes, std::vector<std::string>{message});
-    EXPECT_EQ(dialog.result, 2);
+    EXPECT_EQ(dialog.result, kResultFailed);
     ExpectReleased(Op::CeRapiInitEx);
     ++cases;
   }
@@ -139,7 +140,7 @@ TEST_F(FaultMatrix, EveryOperationFailingAtFirstMiddleAndLastCall) {
     config.faults.shortWriteAt = nth;
     FakeView dialog = Attempt();
     EXPECT_EQ(dialog.boxes, std::vector<std::string>{text::kWriteFailed});
-    EXPECT_EQ(dialog.result, 2);
+    EXPECT_EQ(dialog.result, kResultFailed);
     ExpectReleased(Op::CeWriteFile);
     ++cases;
   }

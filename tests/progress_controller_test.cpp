@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "progress/dialog_result.h"
 #include "progress/progress_controller.h"
 #include "resources/texts.h"
 #include "resources/version.h"
@@ -200,7 +201,7 @@ TEST(ProgressOfAWholeRun, EachPercentageIsShownOncePerCopy) {
   EXPECT_EQ(bars, expected);
   EXPECT_EQ(titles.size(), expected.size());
   EXPECT_EQ(std::count(view.seen.begin(), view.seen.end(), "cancel:on"), 2 * (173 + 2));
-  EXPECT_EQ(view.result, 1);
+  EXPECT_EQ(view.result, kResultDone);
 }
 
 using Quiet = Fixture;
@@ -220,7 +221,7 @@ TEST_F(Quiet, AfterTheDialogEndedNothingMoreIsShown) {
   controller.OnStage(Stage(3));
   EXPECT_FALSE(controller.ConfirmNewerVersion("Version 2"));
   EXPECT_EQ(view.seen.size(), 2u);
-  EXPECT_EQ(view.result, 2);
+  EXPECT_EQ(view.result, kResultFailed);
   EXPECT_FALSE(controller.CompletedDespiteCancel());
 }
 
@@ -236,7 +237,7 @@ TEST_F(Quiet, CancelTooLateForTheInstallerReportsTheCompletion) {
   controller.ReportCompletion();
   ASSERT_EQ(view.seen.size(), 2u);
   EXPECT_EQ(view.seen[0], Box("information", text::kDoneCaption, text::kDoneText));
-  EXPECT_EQ(view.result, 1);
+  EXPECT_EQ(view.result, kResultDone);
 }
 
 }  // namespace

@@ -4,11 +4,12 @@
 
 #include <filesystem>
 
-#include "progress/progress_controller.h"
+#include "attempt/attempt.h"
+#include "attempt/run_outcome.h"
+#include "progress/dialog_result.h"
 #include "tests/support/fake_view.h"
 #include "tests/support/recording_observer.h"
 #include "tests/support/simulated_handheld.h"
-#include "unattended/run_outcome.h"
 #include "unattended/unattended_run.h"
 
 namespace {
@@ -36,15 +37,6 @@ TEST(ExitCode, ARunThatNamesNoOutcomeIsNeverSuccess) {
   EXPECT_EQ(ExitCodeFor(RunOutcome{}), 1359);
 }
 
-TEST(ExitCode, CompletionThenCancelThenError) {
-  EXPECT_EQ(ExitCodeFor(Ended(std::nullopt, true)), 0);
-  // A cancel too late to stop the installer still completed.
-  EXPECT_EQ(ExitCodeFor(Ended(std::nullopt, true, true)), 0);
-  EXPECT_EQ(ExitCodeFor(Ended(std::nullopt, false, true)), 1223);
-  // A write that failed as the cancel came: the dialog closed as cancelled.
-  EXPECT_EQ(ExitCodeFor(Ended(12, false, true)), 1223);
-}
-
 TEST(OutcomeRecorder, PassesEverythingOnAndKeepsTheFirstError) {
   RecordingObserver inner;
   inner.answerNewer = false;
@@ -63,7 +55,7 @@ class QuietRun : public ::testing::Test, protected SimulatedHandheld {
   QuietRun() { device.MakeTypical(); }
   int Run(UnattendedSettings settings = {}) {
     Attach();
-    return RunQuietly(host, cancel.get(), settings);
+    return RunQuietly(host, settings);
   }
   void ExpectHandheldUntouched() {
     EXPECT_TRUE(LauncherEntryPresent());
@@ -116,17 +108,18 @@ TEST_F(QuietRun, NoHandheldEndsWithThree) {
   EXPECT_EQ(sim::CountCalls(sim::Op::CeRapiUninit), 1u);
 }
 
-// The progress dialog of /passive, without its window: the same controller
-// over a view that shows no box.
+// The attempt of /passive, as the progress dialog assembles it: over the
+// dialog's view, with the version question answered as told and no box. The
+// worker runs on this thread here, the only difference from the dialog.
 class PassiveModel : public ::testing::Test, protected SimulatedHandheld {
  protected:
   PassiveModel() { device.MakeTypical(); }
   int Run(bool acceptNewer, bool card = true) {
-    UnattendedView silent(shown, acceptNewer);
-    ProgressController controller(silent);
-    OutcomeRecorder recorder(controller);
-    SimulatedHandheld::Run(recorder, card);
-    return ExitCodeFor(recorder.outcome());
+    Attach();
+    InlineRunner runner;
+    Attempt attempt(shown, runner, acceptNewer);
+    attempt.Start(host, attempt.reports(), card);
+    return attempt.exitCode();
   }
   FakeView shown;
 };
@@ -134,19 +127,19 @@ class PassiveModel : public ::testing::Test, protected SimulatedHandheld {
 TEST_F(PassiveModel, ShowsProgressButNoBoxAndEndsDone) {
   EXPECT_EQ(Run(false), 0);
   EXPECT_TRUE(shown.boxes.empty());
-  EXPECT_EQ(shown.result, 1);
+  EXPECT_EQ(shown.result, kResultDone);
   EXPECT_NE(std::find(shown.seen.begin(), shown.seen.end(), "bar:100"), shown.seen.end());
 }
 
 TEST_F(PassiveModel, TheQuestionIsAnsweredAsTold) {
   device.WriteVersionFile("ravo+ for Q58\r\nVersion 1.1.2.1\r\n");
   EXPECT_EQ(Run(false), 8);
-  EXPECT_EQ(shown.result, 2);
+  EXPECT_EQ(shown.result, kResultFailed);
   EXPECT_TRUE(LauncherEntryPresent());
   sim::Detach();
   shown = FakeView{};
   EXPECT_EQ(Run(true, false), 0);
-  EXPECT_EQ(shown.result, 1);
+  EXPECT_EQ(shown.result, kResultDone);
   EXPECT_TRUE(shown.boxes.empty());
 }
 
@@ -154,7 +147,7 @@ TEST_F(PassiveModel, AnErrorEndsTheDialogWithoutABox) {
   FailCall(sim::Op::CeWriteFile, 2);
   EXPECT_EQ(Run(false), 12);
   EXPECT_TRUE(shown.boxes.empty());
-  EXPECT_EQ(shown.result, 2);
+  EXPECT_EQ(shown.result, kResultFailed);
   EXPECT_FALSE(device.Exists(kCardCopy));
 }
 

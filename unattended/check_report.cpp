@@ -3,7 +3,7 @@
 #include "progress/progress_controller.h"
 #include "progress/reactions.h"
 #include "resources/texts.h"
-#include "unattended/run_outcome.h"
+#include "attempt/run_outcome.h"
 
 namespace {
 

@@ -1,10 +1,35 @@
-#include "unattended/run_outcome.h"
+#include "attempt/run_outcome.h"
 
+#include "progress/dialog_result.h"
 #include "progress/reactions.h"
 
+Ending EndingOf(const RunOutcome& outcome) {
+  if (outcome.completed) return outcome.cancelled ? Ending::CompletedDespiteCancel : Ending::Completed;
+  return outcome.cancelled ? Ending::Cancelled : Ending::Failed;
+}
+
+int DialogResultFor(Ending ending) {
+  switch (ending) {
+    case Ending::Completed:
+    case Ending::CompletedDespiteCancel:
+      return kResultDone;
+    case Ending::Cancelled:
+    case Ending::Failed:
+      break;
+  }
+  return kResultFailed;
+}
+
 int ExitCodeFor(const RunOutcome& outcome) {
-  if (outcome.completed) return kExitDone;
-  if (outcome.cancelled) return kExitCancelled;
+  switch (EndingOf(outcome)) {
+    case Ending::Completed:
+    case Ending::CompletedDespiteCancel:
+      return kExitDone;
+    case Ending::Cancelled:
+      return kExitCancelled;
+    case Ending::Failed:
+      break;
+  }
   // The box table says which codes are codes a user may be shown; the
   // others (0 from a worker that died, values never sent) name nothing.
   if (outcome.error == InstallError::DemoOnly) return static_cast<int>(InstallError::NotInitialised);

@@ -1,4 +1,5 @@
-// How a run from the command line ended, and the exit code that says so.
+// How an attempt ended, and the one rule that turns that into the dialog's
+// result and the exit code.
 #pragma once
 
 #include <optional>
@@ -21,8 +22,21 @@ struct RunOutcome {
   std::optional<InstallError> error;
 };
 
-// 0 after a completed run; else 1223 for a cancel; else the error code when
-// it is one the progress dialog has a box for (1 to 13); else 1359.
+// The endings an attempt can have. A completion is done, also one that a
+// late cancel could not stop; a cancel the worker saw, and every failure,
+// is not.
+enum class Ending {
+  Completed,
+  CompletedDespiteCancel,  // the installer had been started before the cancel came
+  Cancelled,
+  Failed,  // with the first error's code, when there was one
+};
+
+Ending EndingOf(const RunOutcome& outcome);
+// kResultDone for either completion, kResultFailed for everything else.
+int DialogResultFor(Ending ending);
+// 0 after either completion; 1223 for a cancel; for a failure, its code when
+// it is one the progress dialog has a box for (1 to 13), else 1359.
 int ExitCodeFor(const RunOutcome& outcome);
 
 // Watches a run on its way to whoever reacts to it and notes its outcome.
