@@ -4,7 +4,7 @@
 
 #include "app/private_messages.h"
 #include "app/wide_text.h"
-#include "resources/resource_ids.h"
+#include "app/resource_ids.h"
 
 InstCabDlg::InstCabDlg(HWND parent) : ModalDialog(IDD_PROGRESS, parent), attempt_(*this, thread_) {}
 

@@ -3,7 +3,7 @@
 #include "app/inst_cab_dlg.h"
 #include "app/wide_text.h"
 #include "progress/dialog_result.h"
-#include "resources/resource_ids.h"
+#include "app/resource_ids.h"
 #include "resources/texts.h"
 
 namespace {

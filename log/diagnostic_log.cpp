@@ -4,7 +4,7 @@
 #include <mutex>
 #include <optional>
 
-#include "log/log_platform.h"
+#include "log_platform.h"
 
 namespace diag {
 

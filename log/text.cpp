@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "log/diagnostic_log.h"
-#include "log/log_platform.h"
+#include "log_platform.h"
 
 namespace diag {
 

@@ -2,7 +2,7 @@
 #include <charconv>
 #include <iostream>
 
-#include "sim/internal.h"
+#include "internal.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 
 #include "device/event.h"
 #include "device/library.h"
-#include "sim/internal.h"
+#include "internal.h"
 
 namespace sim {
 

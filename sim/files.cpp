@@ -1,7 +1,7 @@
 // The handheld's file system over the folder, with the Windows rules for
 // read-only files and for files that are open, which the PC's file system
 // (and a test run as root) would not enforce.
-#include "sim/internal.h"
+#include "internal.h"
 
 using namespace sim;
 using namespace sim::detail;

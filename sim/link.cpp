@@ -1,7 +1,7 @@
 // Starting and ending the remote API, in each of the ways a real link can
 // behave, and the display query.
 #include "device/event.h"
-#include "sim/internal.h"
+#include "internal.h"
 
 using namespace sim;
 using namespace sim::detail;

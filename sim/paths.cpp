@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "sim/internal.h"
+#include "internal.h"
 
 namespace sim::detail {
 

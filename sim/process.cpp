@@ -1,7 +1,7 @@
 // Starting a program on the handheld: nothing runs, but the start is kept in
 // <root>/processes.log and the handles it hands back must be closed like
 // real ones.
-#include "sim/internal.h"
+#include "internal.h"
 
 using namespace sim;
 using namespace sim::detail;

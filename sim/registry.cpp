@@ -10,7 +10,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "sim/internal.h"
+#include "internal.h"
 
 using namespace sim;
 using namespace sim::detail;

@@ -1,7 +1,7 @@
 // UTF-16 from the program, UTF-8 in the record files and call log.
 #include <cstdio>
 
-#include "sim/internal.h"
+#include "internal.h"
 
 namespace sim::detail {
 

@@ -3,7 +3,7 @@
 
     python3 tools/check_guide.py [docs/guide.ja.md]
 
-Every text comes from resources/texts.h, the single source of what the
+Every text comes from resources/include/resources/texts.h, the single source of what the
 program shows. The guide's table of messages must hold one row per code the
 program can show, leading with the box's caption (bold) and its text, line
 breaks written as <br>; in codes 7 and 8 the installed version is an example.
@@ -61,8 +61,8 @@ def expected_cell(code, texts, minimum):
 def main():
     guide_path = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "docs/guide.ja.md"
     guide = guide_path.read_text(encoding="utf-8")
-    texts = c_strings((ROOT / "resources/texts.h").read_text(encoding="utf-8"))
-    minimum = macro((ROOT / "resources/version.h").read_text(encoding="utf-8"), "RAVO_MINIMUM_VERSION")
+    texts = c_strings((ROOT / "resources/include/resources/texts.h").read_text(encoding="utf-8"))
+    minimum = macro((ROOT / "resources/include/resources/version.h").read_text(encoding="utf-8"), "RAVO_MINIMUM_VERSION")
     problems = []
 
     lines = guide.splitlines()

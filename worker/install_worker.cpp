@@ -3,7 +3,7 @@
 #include "device/event.h"
 #include "device/rapi_class.h"
 #include "log/diagnostic_log.h"
-#include "worker/logging_observer.h"
+#include "logging_observer.h"
 #include "worker/steps.h"
 #include "worker/version_text.h"
 

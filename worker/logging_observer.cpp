@@ -1,4 +1,4 @@
-#include "worker/logging_observer.h"
+#include "logging_observer.h"
 
 #include "device/event.h"
 #include "log/diagnostic_log.h"

@@ -12,7 +12,7 @@
 #include <ctime>
 
 #include "log/diagnostic_log.h"
-#include "log/log_platform.h"
+#include "log_platform.h"
 
 namespace diag::platform {
 

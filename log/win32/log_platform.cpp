@@ -4,7 +4,7 @@
 
 #include "base/kernel_handle.h"
 #include "log/diagnostic_log.h"
-#include "log/log_platform.h"
+#include "log_platform.h"
 
 namespace diag::platform {
 

@@ -23,7 +23,7 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 WORK = ROOT / "build" / "sign-test"
-VERSION = re.search(r'#define RAVO_FILE_VERSION_TEXT "([^"]+)"', (ROOT / "resources/version.h").read_text())[1]
+VERSION = re.search(r'#define RAVO_FILE_VERSION_TEXT "([^"]+)"', (ROOT / "resources/include/resources/version.h").read_text())[1]
 PROGRAMS = {"x64": "x86_64", "x86": "i686"}
 
 

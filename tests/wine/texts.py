@@ -20,7 +20,7 @@ def _value(literals):
 def load(root):
     """Every `inline constexpr char kName[]` of resources/texts.h and every
     string #define of resources/version.h, as attributes under their names."""
-    resources = Path(root) / "resources"
+    resources = Path(root) / "resources" / "include" / "resources"
     names = {}
     for name, literals in _DECLARATION.findall((resources / "texts.h").read_text(encoding="utf-8")):
         names[name] = _value(literals)
