@@ -88,15 +88,17 @@ demo: windows
 	@ls -l demo/*/RavoVup.exe demo/*/sim/rapi.dll
 
 # The release: make dist RAVO_CABINET=/path/real.cab
-#   [SIGN_PKCS12=/path/cert.p12 SIGN_PASSWORD_FILE=/path/password]
+#   [SIGN_PKCS12=/path/cert.p12 SIGN_PASSWORD_FILE=/path/password
+#    SIGN_TIMESTAMP_URL=http://time-stamp-authority/]
 # The script checks its inputs before it builds or installs anything.
 RAVO_CABINET ?=
 SIGN_PKCS12 ?=
 SIGN_PASSWORD_FILE ?=
+SIGN_TIMESTAMP_URL ?=
 DIST ?= dist
 dist:
 	@RAVO_CABINET="$(RAVO_CABINET)" SIGN_PKCS12="$(SIGN_PKCS12)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" \
-	  JOBS=$(JOBS) tools/dist.sh "$(DIST)"
+	  SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" JOBS=$(JOBS) tools/dist.sh "$(DIST)"
 
 # The Wine suite (tests/wine, pytest): both architectures at once, each with
 # its own Xvfb and prefix. build/wine-test/<arch>/ gets the transcript, the

@@ -20,6 +20,8 @@ int CRavoVupApp::InitInstance() {
     return kExitInvalidParameter;
   }
   if (line.logFile) diag::AlsoWriteTo(WideFromUtf8(*line.logFile));
+  for (const std::string& word : line.ignored)
+    diag::Log([&] { diag::Event("command line: ignored \"" + diag::Escaped(word) + "\", which is no switch"); });
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -34,7 +36,11 @@ int CRavoVupApp::InitInstance() {
     // A script reads the exit code: whatever goes wrong must not read as
     // one of the error codes, least of all as success.
     try {
-      return line.mode == RunMode::Quiet ? RunQuiet(line) : RunPassive(line);
+      switch (line.mode) {
+        case RunMode::Quiet: return RunQuiet(line);
+        case RunMode::Check: return RunCheck(line);
+        default: return RunPassive(line);
+      }
     } catch (...) {
       return kExitInternalError;
     }

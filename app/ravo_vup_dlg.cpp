@@ -65,7 +65,11 @@ CRavoVupDlg::CRavoVupDlg(bool memoryCard)
 BOOL CRavoVupDlg::OnInitDialog() {
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+#ifdef RAVO_DEMO_PACKAGE
+  SetWindowTextW(hwnd(), WideFromUtf8(text::kDemoAppTitle).c_str());
+#else
   SetWindowTextW(hwnd(), WideFromUtf8(text::kAppTitle).c_str());
+#endif
   SendDlgItemMessageW(hwnd(), IDC_MEMORY_CARD, BM_SETCHECK, memoryCardAtStart_ ? BST_CHECKED : BST_UNCHECKED, 0);
   PrepareBackground();
   ApplyBoldFont();

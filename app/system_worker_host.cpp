@@ -10,6 +10,14 @@ void SystemWorkerHost::ShowBusy(bool on) {
   if (busyWindow_ != nullptr) PostMessageW(busyWindow_, WM_APP_WORKER_BUSY, on ? 1 : 0, 0);
 }
 
+const char* SystemWorkerHost::RequiredMark() const {
+#ifdef RAVO_DEMO_PACKAGE
+  return kSimulatedHandheldMark;
+#else
+  return nullptr;
+#endif
+}
+
 std::optional<Package> SystemWorkerHost::FindPackage() { return FindEmbeddedPackage(); }
 
 std::optional<Package> FindEmbeddedPackage() {

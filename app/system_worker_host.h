@@ -15,6 +15,7 @@ class SystemWorkerHost final : public WorkerHost {
 
   std::unique_ptr<Library> LoadRemoteApi() override;
   void ShowBusy(bool on) override;
+  const char* RequiredMark() const override;
   std::optional<Package> FindPackage() override;
 
  private:

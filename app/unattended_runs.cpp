@@ -7,7 +7,9 @@
 #include "app/wide_text.h"
 #include "device/event.h"
 #include "resources/texts.h"
+#include "unattended/check_report.h"
 #include "unattended/unattended_run.h"
+#include "worker/version_check.h"
 
 namespace {
 UnattendedSettings SettingsOf(const CommandLine& line) { return {line.memoryCard, line.acceptNewer}; }
@@ -24,6 +26,17 @@ int RunPassive(const CommandLine& line) {
   InstCabDlg attempt(SettingsOf(line));
   attempt.DoModal();
   return ExitCodeFor(attempt.outcome());
+}
+
+int RunCheck(const CommandLine& line) {
+  SystemWorkerHost host(nullptr);  // no window yet to show a busy cursor over
+  const VersionCheck check = CheckInstalledVersion(host);
+  if (!line.quiet) {
+    const CheckBox box = CheckBoxFor(check, [](const char* raw) { return Utf8FromJapanese(raw); });
+    MessageBoxW(nullptr, WideFromUtf8(box.text).c_str(), WideFromUtf8(box.caption).c_str(),
+                MB_OK | (box.kind == BoxKind::Information ? MB_ICONINFORMATION : MB_ICONERROR));
+  }
+  return ExitCodeFor(check);
 }
 
 void ShowUsage() {

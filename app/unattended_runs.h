@@ -9,5 +9,8 @@ int RunQuiet(const CommandLine& line);
 // /passive: the progress dialog alone, with no question and no box; its
 // Cancel button gives 1223. Returns the exit code.
 int RunPassive(const CommandLine& line);
+// /check: connects, reads the installed version and changes nothing; one
+// box with the verdict unless /quiet. Returns the exit code.
+int RunCheck(const CommandLine& line);
 // The switches and exit codes, in a box with OK.
 void ShowUsage();

@@ -54,7 +54,7 @@ class Bench:
 
     def launch(self, h):
         self.program = self.wine.start(self.exe, env={"RAVO_SIM_DIR": str(h.root)})
-        if not self.d.wait(T.kAppTitle, 60000):
+        if not self.d.wait(T.kDemoAppTitle, 60000):
             raise Unavailable("RavoVup.exe showed no main window")
 
     def stop(self):
@@ -70,14 +70,14 @@ class Bench:
         if not link:
             h.configure()
         self.launch(h)
-        if not self.d.check(T.kAppTitle, OPTION, 1):
+        if not self.d.check(T.kDemoAppTitle, OPTION, 1):
             raise Unavailable("the memory-card option could not be ticked")
-        seen = self.d.watch(T.kDoneCaption, 120000, click=(T.kAppTitle, START))
+        seen = self.d.watch(T.kDoneCaption, 120000, click=(T.kDemoAppTitle, START))
         if not seen:
             raise Unavailable("no completion box")
         elapsed_ms = int(seen.rows()[-1][1])
         self.d.click(T.kDoneCaption, OK)
-        self.d.wait_gone(T.kAppTitle, 20000)
+        self.d.wait_gone(T.kDemoAppTitle, 20000)
         if self.program.wait(10) is None:
             raise Unavailable("the program did not end after the completion box")
         self.program = None
@@ -93,13 +93,13 @@ class Bench:
         per moment, all in one program, the option cleared."""
         h = self.handheld("cancel")
         self.launch(h)
-        if not self.d.check(T.kAppTitle, OPTION, 0):
+        if not self.d.check(T.kDemoAppTitle, OPTION, 0):
             raise Unavailable("the memory-card option could not be cleared")
         pattern = progress.progress_prefix(T) + "*"
         copying = T.kTitleTransfer + "*"
         closed = []
         for percent in CANCEL_AT:
-            if not self.d.click(T.kAppTitle, START):
+            if not self.d.click(T.kDemoAppTitle, START):
                 raise Unavailable("the start button could not be pressed")
             if not self.d.wait_bar(copying, percent, 60000):
                 raise Unavailable(f"the install copy did not reach {percent} %")
@@ -108,7 +108,7 @@ class Bench:
             if not cancel or not match:
                 raise Unavailable(f"Escape at {percent} % did not close the progress dialog: {cancel!r}")
             closed.append(int(match[1]))
-            if not self.d.wait_enabled(T.kAppTitle, START, 10000):
+            if not self.d.wait_enabled(T.kDemoAppTitle, START, 10000):
                 raise Unavailable("the main dialog did not come back after a cancel")
             for copy in (hh.CARD_COPY, hh.INSTALL_COPY):
                 if h.path(copy).exists():

@@ -68,27 +68,31 @@ std::string HandheldError(const DeviceApi& api) {
   return Numbered("handheld error", api.CeGetLastError()) + " from CeGetLastError";
 }
 
-void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject, DWORD normal) {
-  if (!diag::Active()) return;
-  std::string link = LinkError(api);
-  if (!link.empty() || api.CeGetLastError == nullptr) {
-    diag::Event(Failure(operation, subject, link.empty() ? "handheld error unknown" : link, std::nullopt, normal));
-    return;
-  }
-  const DWORD error = api.CeGetLastError();
-  diag::Event(Failure(operation, subject, Numbered("handheld error", error) + " from CeGetLastError", error, normal));
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject,
+                   DWORD normal) noexcept {
+  diag::Log([&] {
+    std::string link = LinkError(api);
+    if (!link.empty() || api.CeGetLastError == nullptr) {
+      diag::Event(Failure(operation, subject, link.empty() ? "handheld error unknown" : link, std::nullopt, normal));
+      return;
+    }
+    const DWORD error = api.CeGetLastError();
+    diag::Event(
+        Failure(operation, subject, Numbered("handheld error", error) + " from CeGetLastError", error, normal));
+  });
 }
 
 void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result,
-                           DWORD normal) {
-  if (!diag::Active()) return;
-  std::string link = LinkError(api);
-  if (!link.empty()) {
-    diag::Event(Failure(operation, subject, link, std::nullopt, normal));
-    return;
-  }
-  const auto error = static_cast<DWORD>(result);
-  diag::Event(Failure(operation, subject, Numbered("handheld error", error), error, normal));
+                           DWORD normal) noexcept {
+  diag::Log([&] {
+    std::string link = LinkError(api);
+    if (!link.empty()) {
+      diag::Event(Failure(operation, subject, link, std::nullopt, normal));
+      return;
+    }
+    const auto error = static_cast<DWORD>(result);
+    diag::Event(Failure(operation, subject, Numbered("handheld error", error), error, normal));
+  });
 }
 
 std::string LogText(const WCHAR* text) {

@@ -17,10 +17,11 @@ std::string HandheldError(const DeviceApi& api);
 // run (a folder that is already there, an old copy or key already gone); the
 // line then says so, so that a completed run's log holds no failure that
 // asks to be looked into. 0: every error is a real failure.
-void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject, DWORD normal = 0);
+void LogFailedCall(const DeviceApi& api, std::string_view operation, std::string_view subject,
+                   DWORD normal = 0) noexcept;
 // Registry operations return the handheld's error themselves.
 void LogFailedRegistryCall(const DeviceApi& api, std::string_view operation, std::string_view subject, LONG result,
-                           DWORD normal = 0);
+                           DWORD normal = 0) noexcept;
 
 // "0x80004005": how the log writes an HRESULT.
 std::string HresultText(HRESULT hr);

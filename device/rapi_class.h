@@ -12,6 +12,7 @@ enum class ConnectResult {
   NotInitialised,  // library missing or incomplete, or the start was refused
   Failed,          // the start completed with a failure, or could not be awaited
   TimedOut,        // no start within the time limit
+  NotSimulated,    // a demo program found a library without the simulated handheld's mark
 };
 
 constexpr DWORD kConnectTimeoutMs = 5000;

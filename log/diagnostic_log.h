@@ -22,6 +22,18 @@ void AlsoWriteTo(const std::wstring& path);
 // why a call failed) is skipped when they do not.
 bool Active();
 
+// Runs `write`, which builds lines and hands them to Event, only when the
+// log is written, and keeps whatever its building throws (an allocation that
+// fails) from the caller: a line of the log must never change what the
+// program does, such as deleting a partial file after it.
+template <typename Write>
+void Log(Write&& write) noexcept {
+  try {
+    if (Active()) write();
+  } catch (...) {
+  }
+}
+
 // Where the standard log lives: RavoVup.log in this folder, and the older
 // file it rotates to beside it. The platform's folder (%LOCALAPPDATA%\RavoVup
 // on Windows) unless a test names its own; empty turns the standard log off.

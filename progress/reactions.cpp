@@ -26,9 +26,11 @@ constexpr ErrorEntry kErrors[] = {
     {InstallError::NotInstalled, {text::kNotInstalled, text::kCaptionVersion, kErrorBox}},
     {InstallError::VersionTooOld, {text::kVersionTooOldTemplate, text::kCaptionVersion, kErrorBox}},
     {InstallError::VersionNewer, {text::kVersionNewerTemplate, text::kCaptionVersion, kQuestionBox}},
+    {InstallError::InstallerStart, {text::kInstallerStartFailed, text::kCaptionTransfer, kErrorBox}},
     {InstallError::InstallCreate, {text::kInstallCreateFailed, text::kCaptionTransfer, kErrorBox}},
     {InstallError::Write, {text::kWriteFailed, text::kCaptionTransfer, kErrorBox}},
     {InstallError::CardCreate, {text::kCardCreateFailed, text::kCaptionTransfer, kErrorBox}},
+    {InstallError::DemoOnly, {text::kDemoRefused, text::kCaptionConnect, kErrorBox}},
 };
 
 constexpr BoxReaction kCompletion{text::kDoneText, text::kDoneCaption, BoxKind::Information};

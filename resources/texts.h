@@ -52,16 +52,18 @@ inline constexpr char kDemoAppTitle[] = "ravo+ for Q58（デモ版）";
 // The box of a command line the program refuses (exit code 87).
 inline constexpr char kUsageText[] =
     "コマンドラインの指定が正しくありません。\n\n"
-    "使い方: [/quiet | /passive] [/nocard] [/newer] [/log ファイル名]\n\n"
+    "使い方: [/quiet | /passive] [/nocard] [/newer] [/log ファイル名]\n"
+    "　　　　/check [/quiet] [/log ファイル名]\n\n"
     "/quiet　画面を一切表示せずに実行します。\n"
-    "/passive　進み具合の画面だけを表示します（質問とメッセージは表示しません）。\n"
+    "/passive　進捗の画面だけを表示します（確認メッセージとエラーメッセージは表示しません）。\n"
     "/nocard　メモリカードにはインストーラを転送しません。\n"
     "/newer　インストールされているバージョンの方が新しくても、リビジョンアップを行います。\n"
-    "/log ファイル名　ログをそのファイルにも書き込みます。\n\n"
+    "/log ファイル名　ログをそのファイルにも書き込みます。\n"
+    "/check　インストールされているバージョンを確認します。モバイルデバイスは変更しません。\n\n"
     "スイッチは「-」で始めても、大文字で書いてもかまいません。\n\n"
     "終了コード:\n"
-    "0　完了\n"
-    "1～13　メッセージの番号\n"
+    "0　完了（/check では最新のバージョン）\n"
+    "1～13　メッセージの番号（/check の 10 はリビジョンアップが必要）\n"
     "87　コマンドラインの誤り\n"
     "1223　キャンセル\n"
     "1359　内部エラー";

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "device/event.h"
+#include "device/library.h"
 #include "sim/internal.h"
 
 namespace sim {
@@ -177,6 +178,7 @@ void* Entry(const char* name) {
   if (std::strcmp(name, #op) == 0) return reinterpret_cast<void*>(&::op);
   SIM_OPERATIONS(SIM_ENTRY)
 #undef SIM_ENTRY
+  if (std::strcmp(name, kSimulatedHandheldMark) == 0) return reinterpret_cast<void*>(&::RavoSimulatedHandheld);
   return nullptr;
 }
 

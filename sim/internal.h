@@ -92,6 +92,7 @@ void SetAttributes(const fs::path& root, const std::string& name, DWORD bits);
 // ---- text.cpp ----
 // A null string reads as "(null)" so a call record still says what came in.
 std::string Utf8(const WCHAR* text);
+std::u16string Utf16(std::string_view utf8);
 bool SameName(std::string_view a, std::string_view b);  // ASCII case ignored, as on the handheld
 std::string Lower(std::string_view text);
 std::string Trim(std::string_view text);

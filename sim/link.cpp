@@ -19,6 +19,8 @@ void ReloadFromEnvironment();  // win32/dll_main.cpp
 }
 #endif
 
+extern "C" BOOL WINAPI RavoSimulatedHandheld() { return TRUE; }
+
 extern "C" HRESULT WINAPI CeRapiInitEx(RAPIINIT* init) {
 #ifdef RAVO_SIM_DLL
   // Each start reads sim.ini afresh, so a test can change it between runs.

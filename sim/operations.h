@@ -12,4 +12,7 @@ extern "C" {
 #define SIM_DECLARE(name, called) std::remove_pointer_t<devapi::name> name;
 SIM_OPERATIONS(SIM_DECLARE)
 #undef SIM_DECLARE
+// Says only that this library is the simulated handheld (kSimulatedHandheldMark):
+// a demo program uses no other. Nothing calls it.
+BOOL WINAPI RavoSimulatedHandheld();
 }

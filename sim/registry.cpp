@@ -224,7 +224,8 @@ extern "C" LONG WINAPI CeRegSetValueEx(HKEY key, LPCWSTR name, DWORD, DWORD type
   return ERROR_SUCCESS;
 }
 
-// Numbers only; a text value is there but cannot be read through this.
+// Numbers as REG_DWORD, texts as REG_SZ: UTF-16 with its terminating NUL,
+// the exported-registry escapes (\\ and \") undone.
 extern "C" LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
   const std::string valueName = name == nullptr ? std::string() : Utf8(name);
   if (!Begin(Op::CeRegQueryValueEx, valueName).proceed) return kInjectedError;
@@ -234,14 +235,27 @@ extern "C" LONG WINAPI CeRegQueryValueEx(HKEY key, LPCWSTR name, LPDWORD, LPDWOR
   if (target.error != ERROR_SUCCESS) return target.error;
   const std::string* value = target.key()->Find(valueName);
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
-  if (!IsNumber(*value)) return kNotSupported;
-  if (type != nullptr) *type = REG_DWORD;
-  const auto number = static_cast<DWORD>(std::strtoul(value->c_str() + 6, nullptr, 16));
-  if (data != nullptr && *size < sizeof number) {
-    *size = sizeof number;
+  std::string bytes;
+  if (IsNumber(*value)) {
+    if (type != nullptr) *type = REG_DWORD;
+    const auto number = static_cast<DWORD>(std::strtoul(value->c_str() + 6, nullptr, 16));
+    bytes.assign(reinterpret_cast<const char*>(&number), sizeof number);
+  } else {
+    if (type != nullptr) *type = REG_SZ;
+    std::string text;
+    for (std::size_t i = 1; i + 1 < value->size(); ++i) {
+      if ((*value)[i] == '\\' && i + 2 < value->size()) ++i;
+      text += (*value)[i];
+    }
+    const std::u16string wide = Utf16(text) + u'\0';
+    bytes.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
+  }
+  const auto needed = static_cast<DWORD>(bytes.size());
+  if (data != nullptr && *size < needed) {
+    *size = needed;
     return kMoreData;
   }
-  if (data != nullptr) std::memcpy(data, &number, sizeof number);
-  if (size != nullptr) *size = sizeof number;
+  if (data != nullptr) std::memcpy(data, bytes.data(), needed);
+  if (size != nullptr) *size = needed;
   return ERROR_SUCCESS;
 }

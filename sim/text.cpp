@@ -25,6 +25,35 @@ std::string Utf8(const WCHAR* text) {
   return out;
 }
 
+std::u16string Utf16(std::string_view utf8) {
+  std::u16string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    char32_t c = extra <= 0 ? lead : lead & (0x3F >> extra);
+    bool good = extra >= 0 && i + extra < utf8.size() + (extra == 0 ? 1 : 0);
+    for (int k = 1; good && k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      good = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if (!good) {
+      out += u'\uFFFD';  // not UTF-8: the record file was edited by hand
+      ++i;
+      continue;
+    }
+    i += extra + 1;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
 std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out)

@@ -45,6 +45,7 @@ class AttemptLog : public WorkerFixture {
 
 TEST_F(AttemptLog, CompletedAttempt) {
   device.WriteVersionFile("ravo+\r\nVersion 1.1.1.0\r\n");
+  device.SetDeviceName("Q58-0012");
   Run(true);
   const std::string attempt = std::string("attempt: RavoVup 1.1.2.0 ") + diag::ProgramArchitecture() +
                               ", package Version 1.1.2.0, on PC; memory-card copy on";
@@ -54,7 +55,7 @@ TEST_F(AttemptLog, CompletedAttempt) {
                           "remote API library: loaded",
                           "start: connected, HRESULT 0x00000000, after # ms",
                           "version file: 24 bytes read: \"ravo+\\x0D\\x0AVersion 1.1.1.0\\x0D\\x0A\"",
-                          "version text: \"Version 1.1.1.0\"",
+                          "version text: \"Version 1.1.1.0\", handheld \"Q58-0012\"",
                           "CeRegOpenKeyEx HKEY_LOCAL_MACHINE\\Software\\Meridane: failed, handheld error 2 "
                           "(file not found); normal here, the run goes on",
                           "stage 1 (memory-card copy)",
@@ -90,13 +91,15 @@ TEST_F(AttemptLog, EachFailureNamesItsCallAndTheHandheldsError) {
        [this] { fs::remove(device.Local("\\Built-in Storage\\Program Files\\Svcore\\Svcore.ver")); },
        {"CeCreateFile \\Built-in Storage\\Program Files\\Svcore\\Svcore.ver: failed, handheld error 2 (file not "
         "found) from CeGetLastError",
+        "version text: none, no version file; handheld name unknown (HKEY_LOCAL_MACHINE\\Ident: not found)",
         "error 6: ravo+ is not installed (no version file)", "result: failed with code 6"}},
       {"unreadable version", [this] { FailCall(Op::CeReadFile, 1); },
        {"CeReadFile \\Built-in Storage\\Program Files\\Svcore\\Svcore.ver: failed, handheld error 30 (read fault) "
         "from CeGetLastError",
-        "version text: \"\"", "error 7: the installed version is too old, version \"\"", "result: failed with code 7"}},
+        "version text: \"\", handheld name unknown (HKEY_LOCAL_MACHINE\\Ident: not found)",
+        "error 7: the installed version is too old, version \"\"", "result: failed with code 7"}},
       {"too old", [this] { device.WriteVersionFile("x\nVersion 1.0.9.9\x82\xa0\n"); },
-       {"version text: \"Version 1.0.9.9\\x82\\xA0\"",
+       {"version text: \"Version 1.0.9.9\\x82\\xA0\", handheld name unknown (HKEY_LOCAL_MACHINE\\Ident: not found)",
         "error 7: the installed version is too old, version \"Version 1.0.9.9\\x82\\xA0\"",
         "result: failed with code 7"}},
       {"no memory card", [this] { fs::remove_all(device.root() / "Storage Card"); },
@@ -120,6 +123,11 @@ TEST_F(AttemptLog, EachFailureNamesItsCallAndTheHandheldsError) {
         "CeGetLastError",
         "copy " + kInstall + ": stopped after 65535 of 200000 bytes in # s, # MB/s",
         "error 12: a chunk could not be written", "result: failed with code 12"}},
+      {"installer not started", [this] { FailCall(Op::CeCreateProcess, 1); },
+       {"copy " + kInstall + ": 200000 bytes in # s, # MB/s",
+        "CeCreateProcess wceload /noaskdest \"" + kInstall +
+            "\": failed, handheld error 31 (device not functioning) from CeGetLastError",
+        "error 9: the installer could not be started on the handheld", "result: failed with code 9"}},
       {"short write", [this] { config.faults.shortWriteAt = 1; },
        {"CeWriteFile " + kCard + " at byte 0, 65535 bytes: only 32767 written", "result: failed with code 12"}},
   };
@@ -207,6 +215,30 @@ TEST_F(AttemptLog, TheAnswerToTheVersionQuestion) {
     EXPECT_EQ(*(question + 1), yes ? "answer: yes, go on" : "answer: no");
     EXPECT_EQ(events.back(), yes ? "result: done" : "result: not revised, the newer version was kept");
   }
+}
+
+// A dialog that was cancelled answers whatever still comes with nothing: the
+// question's "No" and a failure after the cancel are the cancel's doing.
+TEST_F(AttemptLog, ACancelledRunIsLoggedAsCancelled) {
+  device.WriteVersionFile("ravo+\r\nVersion 1.1.2.1\r\n");
+  observer.answerNewer = false;
+  observer.onReport = [&](std::size_t i) {
+    if (observer.log[i].rfind("error 8", 0) == 0) SignalEvent(cancel.get());
+  };
+  Run(false);
+  sim::Detach();
+  Strings events = Events();
+  EXPECT_EQ(Strings(events.end() - 2, events.end()),
+            (Strings{"answer: none, the attempt was cancelled", "result: cancelled in stage 0 (reading the handheld)"}));
+
+  device.WriteVersionFile("ravo+\r\nVersion 1.1.1.0\r\n");
+  FailCall(Op::CeWriteFile, 2);
+  observer.onReport = [&](std::size_t i) {
+    if (observer.log[i] == "progress 32 0") SignalEvent(cancel.get());
+  };
+  Run(false);
+  events = Events();
+  EXPECT_EQ(events.back(), "result: cancelled in stage 2 (install copy) at 32 %; error 12 came after the cancel");
 }
 
 // A line per event, never per chunk, and nothing of the package.

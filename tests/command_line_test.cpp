@@ -75,7 +75,6 @@ TEST(ParseCommandLine, LogNamesAnyWordThatIsNotASwitch) {
 TEST(ParseCommandLine, RefusedLines) {
   const std::vector<Words> refused = {
       {"/silent"},            // unknown switch
-      {"quiet"},              // not a switch at all
       {"/"},                  // a bare slash
       {"--quiet"},            // one prefix only
       {"/quiet:1"},           // no values on switches
@@ -86,13 +85,43 @@ TEST(ParseCommandLine, RefusedLines) {
       {"/log", "-NOCARD"},
       {"/quiet", "/passive"},  // both window modes
       {"/Passive", "-QUIET"},
-      {"/passive", "stray.txt"},
+      {"/passive", "stray.txt"},  // a stray word where nobody sees it ignored
+      {"/quiet", "stray.txt"},
+      {"/check", "stray.txt"},
+      {"/check", "/passive"},  // a check changes nothing, so revision switches make no sense
+      {"/check", "/nocard"},
+      {"/newer", "-CHECK"},
+      {"-check:1"},
   };
   for (const Words& words : refused) {
     std::string joined;
     for (const std::string& w : words) joined += "[" + w + "]";
     EXPECT_FALSE(ParseCommandLine(words).valid) << joined;
   }
+}
+
+TEST(ParseCommandLine, CheckWithQuietAndLog) {
+  CommandLine line = ParseCommandLine({"/check"});
+  EXPECT_TRUE(line.valid);
+  EXPECT_EQ(line.mode, RunMode::Check);
+  EXPECT_FALSE(line.quiet);
+  line = ParseCommandLine({"-Quiet", "/CHECK", "/log", "check.log"});
+  EXPECT_TRUE(line.valid);
+  EXPECT_EQ(line.mode, RunMode::Check);
+  EXPECT_TRUE(line.quiet);
+  EXPECT_EQ(line.logFile, "check.log");
+}
+
+// A file dropped onto the program arrives as its path: the main dialog opens
+// as usual, and the word is kept for the log. A word that looks like a
+// switch is still refused.
+TEST(ParseCommandLine, StrayWordsAreIgnoredByTheMainDialog) {
+  CommandLine line = ParseCommandLine({R"(C:\Users\tech\Desktop\notes.txt)", "/nocard", "quiet"});
+  EXPECT_TRUE(line.valid);
+  EXPECT_EQ(line.mode, RunMode::Interactive);
+  EXPECT_FALSE(line.memoryCard);
+  EXPECT_EQ(line.ignored, (Words{R"(C:\Users\tech\Desktop\notes.txt)", "quiet"}));
+  EXPECT_FALSE(ParseCommandLine({"notes.txt", "/bogus"}).valid);
 }
 
 TEST(ParseCommandLine, QuietIsSeenOnARefusedLineSoNoBoxShows) {

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "progress/progress_controller.h"
+#include "resources/texts.h"
 #include "tests/support/fake_view.h"
 #include "tests/worker_fixture.h"
 
@@ -88,6 +89,8 @@ std::string ExpectedMessage(Op op, unsigned nth) {
       return "データ転送中にエラーが発生しました。";
     case Op::CeCreateDirectory:  // a missing folder leaves nowhere to create the install copy
       return "データ転送に失敗しました。";
+    case Op::CeCreateProcess:
+      return text::kInstallerStartFailed;
     default:
       return "";
   }

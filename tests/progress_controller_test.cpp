@@ -65,7 +65,7 @@ TEST_F(Errors, EachCodeShowsOneErrorBoxAndEndsWithTwo) {
 }
 
 TEST_F(Errors, CodesWithoutAMessageEndSilently) {
-  for (unsigned code : {0u, 5u, 9u, 10u, 14u, 1000u, 0xFFFFFFFFu}) {
+  for (unsigned code : {0u, 5u, 10u, 14u, 1000u, 0xFFFFFFFFu}) {
     FakeView fresh;
     ProgressController handler(fresh);
     handler.OnError(Code(code), nullptr);

@@ -267,6 +267,17 @@ TEST_F(SimTest, RegistryRoundTripsThroughTheTextFile) {
   EXPECT_EQ(CeRegQueryValueEx(key, u"Missing", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
             ERROR_FILE_NOT_FOUND);
   CeRegCloseKey(key);
+
+  // A text comes back as the handheld's own: UTF-16 with its NUL, escapes undone.
+  ASSERT_EQ(CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Software\\Meridane", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+  const std::u16string path = u"\\Windows\\\u30e9.exe";
+  char16_t text[32] = {};
+  size = sizeof text;
+  ASSERT_EQ(CeRegQueryValueEx(key, u"path", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, (path.size() + 1) * sizeof(char16_t));
+  EXPECT_EQ(std::u16string(text), path);
+  CeRegCloseKey(key);
 }
 
 TEST_F(SimTest, DeletingTheFileListEntryKeepsTheFileList) {

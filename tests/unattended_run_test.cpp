@@ -25,12 +25,14 @@ RunOutcome Ended(std::optional<unsigned> code, bool completed = false, bool canc
 }
 
 TEST(ExitCode, EveryCodeWithABoxIsItsOwnExitCode) {
-  for (unsigned code : {1u, 2u, 3u, 4u, 6u, 7u, 8u, 11u, 12u, 13u})
+  for (unsigned code : {1u, 2u, 3u, 4u, 6u, 7u, 8u, 9u, 11u, 12u, 13u})
     EXPECT_EQ(ExitCodeFor(Ended(code)), static_cast<int>(code));
 }
 
 TEST(ExitCode, ARunThatNamesNoOutcomeIsNeverSuccess) {
-  for (unsigned code : {0u, 5u, 9u, 14u, 0xFFFFFFFFu}) EXPECT_EQ(ExitCodeFor(Ended(code)), 1359) << code;
+  for (unsigned code : {0u, 5u, 10u, 14u, 0xFFFFFFFFu}) EXPECT_EQ(ExitCodeFor(Ended(code)), 1359) << code;
+  // The demo's refusal of a real library reads as the library's own failure.
+  EXPECT_EQ(ExitCodeFor(Ended(static_cast<unsigned>(InstallError::DemoOnly))), 1);
   EXPECT_EQ(ExitCodeFor(RunOutcome{}), 1359);
 }
 

@@ -2,6 +2,7 @@
 // and a cancel at each point where the worker looks for one.
 #include <gtest/gtest.h>
 
+#include "device/library.h"
 #include "tests/worker_fixture.h"
 
 namespace {
@@ -35,6 +36,17 @@ TEST_F(Failure, NoLibraryIsErrorOne) {
   host.libraryPresent = false;
   Run(true);
   EXPECT_EQ(observer.log, (Strings{"stage 0", "error 1"}));
+}
+
+// A demo program calls nothing in a library without the simulated
+// handheld's mark, not even the start.
+TEST_F(Failure, DemoProgramRefusesAnUnmarkedLibrary) {
+  host.requiredMark = kSimulatedHandheldMark;
+  config.faults.omit = {kSimulatedHandheldMark};
+  Run(true);
+  EXPECT_EQ(observer.log, (Strings{"stage 0", "error " + std::to_string(static_cast<unsigned>(InstallError::DemoOnly))}));
+  EXPECT_TRUE(sim::Calls().empty());
+  EXPECT_EQ(host.loads, host.unloads);
 }
 
 TEST_F(Failure, NoStartWithinFiveSecondsIsErrorThree) {
@@ -103,6 +115,19 @@ TEST_F(Failure, InstallFileCannotBeCreated) {
   EXPECT_TRUE(IsReadOnly(kCardCopy));
   EXPECT_FALSE(device.Exists(kInstallCopy));
   EXPECT_EQ(sim::CountCalls(Op::CeCreateProcess), 0u);
+}
+
+// Both copies are complete when the installer cannot be started: they stay,
+// the card's read-only, for the next run or a tap on the handheld.
+TEST_F(Failure, InstallerThatDoesNotStartIsErrorNine) {
+  FailCall(Op::CeCreateProcess, 1);
+  Run(true);
+  EXPECT_EQ(observer.Errors(), Strings{"error 9"});
+  EXPECT_EQ(observer.Stages(), (Strings{"stage 0", "stage 1", "stage 2"}));
+  EXPECT_TRUE(HoldsPackage(kCardCopy));
+  EXPECT_TRUE(IsReadOnly(kCardCopy));
+  EXPECT_TRUE(HoldsPackage(kInstallCopy));
+  ExpectLinkReleased();
 }
 
 // The 200,000-byte package takes four writes a pass: 1-4 to the card, 5-8 to the install folder.

@@ -6,7 +6,12 @@ Japanese, with the package byte-identical to the cabinet that was embedded.
 --expect-description TEXT also requires TEXT in both the FileDescription and
 the ProductName of the version resource (a demo build says so there).
 
-usage: check_exe.py <RavoVup.exe> [--check <package.cab>] [--expect-description TEXT]
+It also tells the two kinds apart. A demo program (its version resource
+names the demo package) must look for the simulated handheld's mark and say
+"demo" in its title; a release must do neither. --kind demo|release
+requires that kind.
+
+usage: check_exe.py <RavoVup.exe> [--check <package.cab>] [--expect-description TEXT] [--kind demo|release]
 """
 import argparse
 import os
@@ -27,6 +32,24 @@ RT_NAMES = {value: name[3:] for name, value in pefile.RESOURCE_TYPE.items() if i
 RT_BITMAP, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 2, 5, 10, 14, 16, 24
 JAPANESE = 0x411
 VERSION_TEXTS = ("FileDescription", "ProductName", "FileVersion")
+DEMO_DESCRIPTION = "(デモ パッケージ)"
+# What only a demo program's code holds: the entry point it looks for in the
+# remote API library, and its title.
+DEMO_MARKERS = {"the simulated handheld's mark": b"RavoSimulatedHandheld",
+                "the demo title": "ravo+ for Q58（デモ版）".encode("utf-8")}
+
+
+def kind_of(texts, image_bytes):
+    """("demo" or "release", problems): the version resource says which; the
+    code must agree with it."""
+    demo = DEMO_DESCRIPTION in texts.get("FileDescription", "")
+    problems = []
+    for what, marker in DEMO_MARKERS.items():
+        if demo and marker not in image_bytes:
+            problems.append(f"a demo program without {what}")
+        if not demo and marker in image_bytes:
+            problems.append(f"a release program holding {what}")
+    return ("demo" if demo else "release"), problems
 
 
 def imports(image):
@@ -93,6 +116,7 @@ def main():
     parser.add_argument("exe")
     parser.add_argument("--check", metavar="PACKAGE_CAB")
     parser.add_argument("--expect-description", metavar="TEXT")
+    parser.add_argument("--kind", choices=("demo", "release"))
     args = parser.parse_args()
 
     try:
@@ -108,8 +132,12 @@ def main():
         print(f"resource {RT_NAMES.get(kind, kind)} {name} lang {language}: {len(data)} bytes")
     for name in VERSION_TEXTS:
         print(f"version {name}: {texts.get(name, '(none)')}")
+    with open(args.exe, "rb") as f:
+        kind, problems = kind_of(texts, f.read())
+    print(f"kind: {kind} program")
+    if args.kind is not None and kind != args.kind:
+        problems.append(f"a {kind} program where a {args.kind} program is wanted")
 
-    problems = []
     if args.check:
         with open(args.check, "rb") as f:
             problems += problems_of(imported, found, f.read())
@@ -121,7 +149,7 @@ def main():
         print("FAIL:", problem)
     if problems:
         sys.exit(1)
-    if args.check or args.expect_description is not None:
+    if args.check or args.expect_description is not None or args.kind is not None:
         print("executable: all checks passed")
 
 

@@ -16,7 +16,7 @@ shot() {
   import -window root -crop "$rect" +repage "$shots/$2.png"
   echo "saved $shots/$2.png"
 }
-main="ravo+ for Q58"
+main="ravo+ for Q58*"  # a demo program says so after the name
 
 "$RAVO_WINE" "$program_file" &
 program=$!

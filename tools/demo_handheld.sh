@@ -11,6 +11,9 @@ if [ -n "$version" ]; then
   printf 'ravo+ for Q58\r\n%s\r\n' "$version" >"$dir/Built-in Storage/Program Files/Svcore/Svcore.ver"
 fi
 cat >"$dir/registry.txt" <<'REG'
+[HKEY_LOCAL_MACHINE\Ident]
+"Name"="Q58-DEMO"
+
 [HKEY_CURRENT_USER\Software\Meridane\ZenLaunch\FileList\ravo+(GPS)]
 "Path"="\\Built-in Storage\\Program Files\\Svcore\\ravo.exe"
 REG

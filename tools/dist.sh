@@ -3,7 +3,8 @@
 # their own build trees, signs them when a certificate is given, and
 # publishes exactly RavoVup-<version>-x86.exe, RavoVup-<version>-x64.exe and
 # SHA256SUMS into <dist dir>.
-#   RAVO_CABINET=<real.cab> [SIGN_PKCS12=<cert.p12> [SIGN_PASSWORD_FILE=<file>]] dist.sh <dist dir>
+#   RAVO_CABINET=<real.cab> [SIGN_PKCS12=<cert.p12> [SIGN_PASSWORD_FILE=<file>]
+#     [SIGN_TIMESTAMP_URL=<RFC 3161 authority>]] dist.sh <dist dir>
 # Everything is assembled in a staging folder first: a run that fails leaves
 # no <dist dir> at all, so no unsigned or half-made release can be mistaken
 # for a good one.
@@ -15,6 +16,7 @@ p12=${SIGN_PKCS12:-}
 [ -z "$p12" ] || p12=$(realpath -m -- "$p12")
 password_file=${SIGN_PASSWORD_FILE:-}
 [ -z "$password_file" ] || password_file=$(realpath -m -- "$password_file")
+timestamp_url=${SIGN_TIMESTAMP_URL:-}
 cd "$(dirname "$0")/.."
 python=${PYTHON:-/usr/bin/python3}
 stage=
@@ -64,8 +66,24 @@ if [ -n "$p12" ]; then
     openssl pkcs12 -legacy -in "$p12" "${passin[@]}" -noout 2>/dev/null ||
     die "cannot open the signing certificate SIGN_PKCS12=$p12 $wrong"
   signing=", signed with $p12,"
+  if [ -n "$timestamp_url" ]; then
+    [[ "$timestamp_url" =~ ^https?://[^/]+ ]] ||
+      die "SIGN_TIMESTAMP_URL=$timestamp_url is not an http:// or https:// address of a time-stamp authority"
+    # Asked once now, so that an authority that is down fails the release before the build.
+    problem=$("$python" tools/check_timestamp_authority.py "$timestamp_url") ||
+      die "${problem:-cannot check the time-stamp authority SIGN_TIMESTAMP_URL=$timestamp_url}" \
+        "No release is made: correct SIGN_TIMESTAMP_URL, or leave it out to sign without a time stamp."
+    timestamp=(-ts "$timestamp_url")
+    signing="$signing time-stamped by $timestamp_url,"
+  else
+    # Windows trusts an unstamped signature only while the certificate is valid.
+    echo "make dist: signed without a time stamp: the signature ends with the certificate"
+    timestamp=()
+  fi
 elif [ -n "$password_file" ]; then
   die "SIGN_PASSWORD_FILE is given without a certificate: add SIGN_PKCS12=/path/to/cert.p12"
+elif [ -n "$timestamp_url" ]; then
+  die "SIGN_TIMESTAMP_URL is given without a certificate: add SIGN_PKCS12=/path/to/cert.p12"
 else
   echo "make dist: no SIGN_PKCS12 given: the programs will not be signed"
   signing=""
@@ -84,8 +102,8 @@ version=
 for arch in x86_64:x64 i686:x86; do
   exe=build/release-${arch%%:*}/app/RavoVup.exe
   # What a technician's copy must hold, the given package byte for byte among it.
-  "$python" tools/check_exe.py "$exe" --check "$cabinet" >/dev/null ||
-    die "$exe fails its checks: $("$python" tools/check_exe.py "$exe" --check "$cabinet" | grep FAIL)"
+  "$python" tools/check_exe.py "$exe" --check "$cabinet" --kind release >/dev/null ||
+    die "$exe fails its checks: $("$python" tools/check_exe.py "$exe" --check "$cabinet" --kind release | grep FAIL)"
   # The name's version is the one in the program's own version resource.
   info=$("$python" tools/version_resource.py "$exe") || die "cannot read the version resource of $exe"
   read -r file_version demo <<<"$info"
@@ -98,8 +116,11 @@ done
 if [ -n "$p12" ]; then
   for exe in "$stage"/*.exe; do
     # A temporary file, so a failed signature never stands in for the program.
-    osslsigncode sign -pkcs12 "$p12" "${pass[@]}" -h sha256 -in "$exe" -out "$exe.signed" >/dev/null ||
-      die "signing $(basename "$exe") with SIGN_PKCS12=$p12 failed (above)"
+    # An authority that accepts the connection and never answers would hold
+    # osslsigncode for minutes at least; timeout bounds it.
+    timeout 300 osslsigncode sign -pkcs12 "$p12" "${pass[@]}" -h sha256 "${timestamp[@]}" \
+      -in "$exe" -out "$exe.signed" >/dev/null ||
+      die "signing $(basename "$exe") with SIGN_PKCS12=$p12${timestamp_url:+ and a time stamp from $timestamp_url} failed (above)"
     mv "$exe.signed" "$exe"
   done
 fi

@@ -43,7 +43,7 @@ shot() {
   import -window root -crop "$rect" +repage -strip "$2"
   echo "saved ${2#"$root"/} ($rect)"
 }
-main="ravo+ for Q58"
+main="ravo+ for Q58*"  # a demo program says so after the name
 program=
 start_program() {  # start_program <version line> [sim.ini text]
   export RAVO_SIM_DIR=$work/handheld

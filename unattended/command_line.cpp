@@ -17,10 +17,12 @@ std::size_t SkipProgramName(std::string_view line) {
   return i;
 }
 
-enum class Switch { None, Quiet, Passive, NoCard, Newer, Log };
+enum class Switch { None, Quiet, Passive, NoCard, Newer, Log, Check };
+
+bool LooksLikeSwitch(std::string_view word) { return !word.empty() && (word[0] == '/' || word[0] == '-'); }
 
 Switch Recognise(std::string_view word) {
-  if (word.size() < 2 || (word[0] != '/' && word[0] != '-')) return Switch::None;
+  if (word.size() < 2 || !LooksLikeSwitch(word)) return Switch::None;
   std::string name(word.substr(1));
   std::transform(name.begin(), name.end(), name.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
@@ -29,6 +31,7 @@ Switch Recognise(std::string_view word) {
   if (name == "nocard") return Switch::NoCard;
   if (name == "newer") return Switch::Newer;
   if (name == "log") return Switch::Log;
+  if (name == "check") return Switch::Check;
   return Switch::None;
 }
 
@@ -76,20 +79,27 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  bool passive = false;
+  bool passive = false, check = false;
+  // Switches that mean nothing to a version check.
+  bool revisionOnly = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     switch (Recognise(arguments[i])) {
       case Switch::Quiet:
         line.quiet = true;
         break;
       case Switch::Passive:
-        passive = true;
+        passive = revisionOnly = true;
         break;
       case Switch::NoCard:
         line.memoryCard = false;
+        revisionOnly = true;
         break;
       case Switch::Newer:
         line.acceptNewer = true;
+        revisionOnly = true;
+        break;
+      case Switch::Check:
+        check = true;
         break;
       case Switch::Log:
         // "/log /quiet" is a forgotten name, not a file called "/quiet".
@@ -101,11 +111,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         break;
       case Switch::None:
-        line.valid = false;
+        if (LooksLikeSwitch(arguments[i]))
+          line.valid = false;
+        else
+          line.ignored.push_back(arguments[i]);
         break;
     }
   }
   if (line.quiet && passive) line.valid = false;
-  line.mode = line.quiet ? RunMode::Quiet : passive ? RunMode::Passive : RunMode::Interactive;
+  if (check && revisionOnly) line.valid = false;
+  line.mode = check         ? RunMode::Check
+              : line.quiet  ? RunMode::Quiet
+              : passive     ? RunMode::Passive
+                            : RunMode::Interactive;
+  if (line.mode != RunMode::Interactive && !line.ignored.empty()) line.valid = false;
   return line;
 }

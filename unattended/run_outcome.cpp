@@ -7,6 +7,7 @@ int ExitCodeFor(const RunOutcome& outcome) {
   if (outcome.cancelled) return kExitCancelled;
   // The box table says which codes are codes a user may be shown; the
   // others (0 from a worker that died, values never sent) name nothing.
+  if (outcome.error == InstallError::DemoOnly) return static_cast<int>(InstallError::NotInitialised);
   if (outcome.error && FindErrorBox(*outcome.error) != nullptr) return static_cast<int>(*outcome.error);
   return kExitInternalError;
 }

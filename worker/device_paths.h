@@ -21,4 +21,7 @@ inline constexpr WCHAR kLauncherFileList[] = CE_TEXT("Software\\Meridane\\ZenLau
 inline constexpr WCHAR kLauncherEntryName[] = CE_TEXT("ravo+(GPS)");
 inline constexpr WCHAR kMakerKey[] = CE_TEXT("Software\\Meridane");
 inline constexpr WCHAR kDpiValue[] = CE_TEXT("DPI");
+// The handheld's own name, as the connection software shows it; only read.
+inline constexpr WCHAR kIdentKey[] = CE_TEXT("Ident");
+inline constexpr WCHAR kDeviceNameValue[] = CE_TEXT("Name");
 }  // namespace device_path

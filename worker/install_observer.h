@@ -24,9 +24,13 @@ enum class InstallError : std::uint32_t {
   NotInstalled = 6,    // the version file cannot be opened
   VersionTooOld = 7,   // comes with the installed version text
   VersionNewer = 8,    // asked as a question, never reported as an error
+  InstallerStart = 9,  // both copies made, but the handheld did not start the installer
   InstallCreate = 11,  // the install copy cannot be created
   Write = 12,          // a chunk could not be written, in either copy
   CardCreate = 13,     // the memory-card copy cannot be created
+  // A demo program met a remote API library that is not the simulated
+  // handheld; it has a box of its own and exits as code 1 does.
+  DemoOnly = 0x101,
 };
 
 // Version texts are the NUL-terminated bytes the handheld's file holds (code

@@ -18,11 +18,15 @@ void RunConnected(const DeviceApi& api, const WorkerContext& context, WorkerHost
   InstallObserver& observer = *context.observer;
   if (CancelRequested(context)) return;
 
+  std::string handheld;
+  diag::Log([&] { handheld = DescribeHandheld(api); });
   VersionText version;
   if (!ReadVersionFile(api, version)) {
+    LogVersionRead(handheld, nullptr);
     observer.OnError(InstallError::NotInstalled, nullptr);
     return;
   }
+  LogVersionRead(handheld, version.text);
   switch (CheckVersion(version.text)) {
     case Gate::TooOld:
       observer.OnError(InstallError::VersionTooOld, version.text);
@@ -61,6 +65,9 @@ void RunAttempt(const WorkerContext& context, WorkerHost& host) {
     case ConnectResult::TimedOut:
       observer.OnError(InstallError::NotConnected, nullptr);
       break;
+    case ConnectResult::NotSimulated:
+      observer.OnError(InstallError::DemoOnly, nullptr);
+      break;
   }
   rapi.Disconnect();
 }
@@ -70,7 +77,7 @@ void RunAttempt(const WorkerContext& context, WorkerHost& host) {
 // Every attempt goes into the diagnostic log, whoever watches it.
 DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {
   LogAttemptStart(context.memoryCard != 0);
-  LoggingObserver logged(*context.observer);
+  LoggingObserver logged(*context.observer, context.cancelEvent);
   WorkerContext watched = context;
   watched.observer = &logged;
   try {

@@ -1,5 +1,6 @@
 #include "device/failed_call.h"
 #include "device/remote_handle.h"
+#include "log/diagnostic_log.h"
 #include "worker/device_paths.h"
 #include "worker/steps.h"
 
@@ -9,7 +10,7 @@ namespace {
 bool KeyExists(const DeviceApi& api, HKEY root, LPCWSTR path) {
   HKEY opened;
   if (LONG result = api.CeRegOpenKeyEx(root, path, 0, 0, &opened); result != ERROR_SUCCESS) {
-    LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(root, path), result, ERROR_FILE_NOT_FOUND);
+    diag::Log([&] { LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(root, path), result, ERROR_FILE_NOT_FOUND); });
     return false;
   }
   RemoteKey key(api, opened);
@@ -22,7 +23,7 @@ RemoteKey CreateKey(const DeviceApi& api, HKEY root, LPCWSTR path) {
   HKEY created;
   if (LONG result = api.CeRegCreateKeyEx(root, path, 0, noClass, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
       result != ERROR_SUCCESS) {
-    LogFailedRegistryCall(api, "CeRegCreateKeyEx", LogKey(root, path), result);
+    diag::Log([&] { LogFailedRegistryCall(api, "CeRegCreateKeyEx", LogKey(root, path), result); });
     return {};
   }
   return RemoteKey(api, created);
@@ -33,15 +34,15 @@ void RemoveLauncherEntry(const DeviceApi& api) {
   RemoteKey fileList = CreateKey(api, HKEY_CURRENT_USER, device_path::kLauncherFileList);
   if (!fileList) return;
   if (LONG result = api.CeRegDeleteKey(fileList.get(), device_path::kLauncherEntryName); result != ERROR_SUCCESS)
-    LogFailedRegistryCall(api, "CeRegDeleteKey", LogKey(HKEY_CURRENT_USER, device_path::kLauncherEntry), result);
+    diag::Log([&] { LogFailedRegistryCall(api, "CeRegDeleteKey", LogKey(HKEY_CURRENT_USER, device_path::kLauncherEntry), result); });
 }
 
 RemoteKey OpenOrCreateMakerKey(const DeviceApi& api) {
   HKEY opened;
   const LONG result = api.CeRegOpenKeyEx(HKEY_LOCAL_MACHINE, device_path::kMakerKey, 0, KEY_QUERY_VALUE, &opened);
   if (result == ERROR_SUCCESS) return RemoteKey(api, opened);
-  LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey), result,
-                        ERROR_FILE_NOT_FOUND);
+  diag::Log([&] { LogFailedRegistryCall(api, "CeRegOpenKeyEx", LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey), result,
+                        ERROR_FILE_NOT_FOUND); });
   return CreateKey(api, HKEY_LOCAL_MACHINE, device_path::kMakerKey);
 }
 
@@ -50,7 +51,7 @@ void RecordPixelDensity(const DeviceApi& api) {
   // A density that is not positive means the query failed; writing it would
   // spoil the launcher's setting, so the value is left as it is.
   if (dpi <= 0) {
-    LogFailedCall(api, "CeGetDesktopDeviceCaps", "LOGPIXELSX, returned " + std::to_string(dpi));
+    diag::Log([&] { LogFailedCall(api, "CeGetDesktopDeviceCaps", "LOGPIXELSX, returned " + std::to_string(dpi)); });
     return;
   }
 
@@ -61,10 +62,10 @@ void RecordPixelDensity(const DeviceApi& api) {
                         static_cast<BYTE>(value >> 24)};
   if (LONG result = api.CeRegSetValueEx(maker.get(), device_path::kDpiValue, 0, REG_DWORD, data, sizeof data);
       result != ERROR_SUCCESS)
-    LogFailedRegistryCall(api, "CeRegSetValueEx",
+    diag::Log([&] { LogFailedRegistryCall(api, "CeRegSetValueEx",
                           LogKey(HKEY_LOCAL_MACHINE, device_path::kMakerKey) + " value " +
                               LogText(device_path::kDpiValue),
-                          result);
+                          result); });
 }
 
 }  // namespace

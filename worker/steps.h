@@ -5,7 +5,17 @@
 #include "device/device_api.h"
 #include "worker/worker_context.h"
 
+#include <string>
+
 struct VersionText;
+// The handheld's name for the log ("Q58-0012"), or why it is unknown
+// ("name unknown: ..."): a key opened for reading, one value read, nothing
+// changed. No outcome of this changes the run.
+std::string DescribeHandheld(const DeviceApi& api);
+// One line naming the handheld beside the version read (null: no version
+// file), so that one handheld's attempt can be told from the next.
+void LogVersionRead(const std::string& handheld, const char* version) noexcept;
+
 // Reads the installed version from the handheld. False when the version file
 // cannot be opened; a file that opens but cannot be read yields the empty text.
 bool ReadVersionFile(const DeviceApi& api, VersionText& version);

@@ -29,11 +29,13 @@ int Percent(DWORD written, DWORD size) { return static_cast<int>(static_cast<std
 // `normal`: the error of an ordinary run, see LogFailedCall.
 void SetAttributes(const DeviceApi& api, const WCHAR* path, DWORD attributes, DWORD normal = 0) {
   if (!api.CeSetFileAttributes(path, attributes))
-    LogFailedCall(api, "CeSetFileAttributes",
-                  LogText(path) + (attributes == FILE_ATTRIBUTE_READONLY ? " read-only" : " normal"), normal);
+    diag::Log([&] {
+      LogFailedCall(api, "CeSetFileAttributes",
+                    LogText(path) + (attributes == FILE_ATTRIBUTE_READONLY ? " read-only" : " normal"), normal);
+    });
 }
 void Delete(const DeviceApi& api, const WCHAR* path, DWORD normal = 0) {
-  if (!api.CeDeleteFile(path)) LogFailedCall(api, "CeDeleteFile", LogText(path), normal);
+  if (!api.CeDeleteFile(path)) diag::Log([&] { LogFailedCall(api, "CeDeleteFile", LogText(path), normal); });
 }
 
 void PrepareTarget(const DeviceApi& api, const Pass& pass) {
@@ -45,19 +47,21 @@ void PrepareTarget(const DeviceApi& api, const Pass& pass) {
   } else {
     for (const WCHAR* folder : device_path::kInstallFolders)
       if (!api.CeCreateDirectory(folder, nullptr))
-        LogFailedCall(api, "CeCreateDirectory", LogText(folder), ERROR_ALREADY_EXISTS);
+        diag::Log([&] { LogFailedCall(api, "CeCreateDirectory", LogText(folder), ERROR_ALREADY_EXISTS); });
   }
 }
 
-void LogCopy(const Pass& pass, DWORD written, DWORD size, std::chrono::steady_clock::time_point started) {
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  char figures[96];
-  std::snprintf(figures, sizeof figures, " in %.3f s, %.2f MB/s", seconds,
-                seconds > 0 ? written / seconds / 1e6 : 0.0);
-  const std::string bytes = written == size ? std::to_string(size) + " bytes"
-                                            : "stopped after " + std::to_string(written) + " of " +
-                                                  std::to_string(size) + " bytes";
-  diag::Event("copy " + LogText(pass.target) + ": " + bytes + figures);
+void LogCopy(const Pass& pass, DWORD written, DWORD size, std::chrono::steady_clock::time_point started) noexcept {
+  diag::Log([&] {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    char figures[96];
+    std::snprintf(figures, sizeof figures, " in %.3f s, %.2f MB/s", seconds,
+                  seconds > 0 ? written / seconds / 1e6 : 0.0);
+    const std::string bytes = written == size ? std::to_string(size) + " bytes"
+                                              : "stopped after " + std::to_string(written) + " of " +
+                                                    std::to_string(size) + " bytes";
+    diag::Event("copy " + LogText(pass.target) + ": " + bytes + figures);
+  });
 }
 
 // Writes the package straight from its bytes. True when every byte was
@@ -87,12 +91,14 @@ bool CopyChunks(const DeviceApi& api, const WorkerContext& context, const Pass& 
     // it counts as failed, like one that reports failure.
     const bool wrote = api.CeWriteFile(file.get(), package.bytes + written, length, &done, nullptr);
     if (!wrote || done != length) {
-      const std::string what = LogText(pass.target) + " at byte " + std::to_string(written) + ", " +
-                               std::to_string(length) + " bytes";
-      if (!wrote)
-        LogFailedCall(api, "CeWriteFile", what);
-      else
-        diag::Event("CeWriteFile " + what + ": only " + std::to_string(done) + " written");
+      diag::Log([&] {
+        const std::string what = LogText(pass.target) + " at byte " + std::to_string(written) + ", " +
+                                 std::to_string(length) + " bytes";
+        if (!wrote)
+          LogFailedCall(api, "CeWriteFile", what);
+        else
+          diag::Event("CeWriteFile " + what + ": only " + std::to_string(done) + " written");
+      });
       LogCopy(pass, written, package.size, started);
       observer.OnError(InstallError::Write, nullptr);
       return false;
@@ -112,16 +118,19 @@ Copy WriteTarget(const DeviceApi& api, const WorkerContext& context, const Pass&
   RemoteFile file(api, api.CeCreateFile(pass.target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    LogFailedCall(api, "CeCreateFile", LogText(pass.target));
+    diag::Log([&] { LogFailedCall(api, "CeCreateFile", LogText(pass.target)); });
     return Copy::NotCreated;
   }
   return CopyChunks(api, context, pass, file, package) ? Copy::Complete : Copy::Incomplete;
 }
 
-void FinishTarget(const DeviceApi& api, const Pass& pass) {
+// False when the installer could not be started; the complete copy stays,
+// so that a later run, or a tap on it in the handheld's file explorer, can
+// still install it.
+bool FinishTarget(const DeviceApi& api, const Pass& pass) {
   if (pass.card) {
     SetAttributes(api, pass.target, FILE_ATTRIBUTE_READONLY);
-    return;
+    return true;
   }
   WCHAR commandLine[std::size(device_path::kInstallerCommandLine)];
   std::copy(std::begin(device_path::kInstallerCommandLine), std::end(device_path::kInstallerCommandLine),
@@ -133,9 +142,12 @@ void FinishTarget(const DeviceApi& api, const Pass& pass) {
     // thread's is let go first.
     RemoteObject process(api, info.hProcess);
     RemoteObject thread(api, info.hThread);
-  } else {
-    LogFailedCall(api, "CeCreateProcess", LogText(device_path::kInstaller) + " " + LogText(commandLine));
+    return true;
   }
+  diag::Log([&] {
+    LogFailedCall(api, "CeCreateProcess", LogText(device_path::kInstaller) + " " + LogText(commandLine));
+  });
+  return false;
 }
 
 // False when the run ended inside the pass.
@@ -160,8 +172,9 @@ bool RunPass(const DeviceApi& api, const WorkerContext& context, WorkerHost& hos
       Delete(api, pass.target);
       return false;
     case Copy::Complete:
-      FinishTarget(api, pass);
-      return true;
+      if (FinishTarget(api, pass)) return true;
+      observer.OnError(InstallError::InstallerStart, nullptr);
+      return false;
   }
   return false;
 }

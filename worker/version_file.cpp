@@ -9,20 +9,21 @@ bool ReadVersionFile(const DeviceApi& api, VersionText& version) {
   RemoteFile file(api, api.CeCreateFile(device_path::kVersionFile, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    LogFailedCall(api, "CeCreateFile", LogText(device_path::kVersionFile));
+    diag::Log([&] { LogFailedCall(api, "CeCreateFile", LogText(device_path::kVersionFile)); });
     return false;
   }
   DWORD read = 0;
   if (api.CeReadFile(file.get(), version.text, kVersionReadSize, &read, nullptr)) {
     if (read > kVersionReadSize) read = kVersionReadSize;  // never trust a count beyond the buffer
     version.text[read] = '\0';
-    diag::Event("version file: " + std::to_string(read) + " bytes read: \"" +
-                diag::Escaped(std::string_view(version.text, read)) + "\"");
+    diag::Log([&] {
+      diag::Event("version file: " + std::to_string(read) + " bytes read: \"" +
+                  diag::Escaped(std::string_view(version.text, read)) + "\"");
+    });
     TakeSecondLine(version, read);
   } else {
-    LogFailedCall(api, "CeReadFile", LogText(device_path::kVersionFile));
+    diag::Log([&] { LogFailedCall(api, "CeReadFile", LogText(device_path::kVersionFile)); });
     version.text[0] = '\0';
   }
-  diag::Event("version text: \"" + diag::Escaped(version.text) + "\"");
   return true;
 }

@@ -51,8 +51,10 @@ std::unique_ptr<Library> LoadSystemLibrary(const wchar_t* fileName) {
   HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) {
     const DWORD error = GetLastError();
-    diag::Event("remote API library: " + diag::Utf8(path) + " " + LoadErrorName(error) + " (error " +
-                std::to_string(error) + ")");
+    diag::Log([&] {
+      diag::Event("remote API library: " + diag::Utf8(path) + " " + LoadErrorName(error) + " (error " +
+                  std::to_string(error) + ")");
+    });
     return nullptr;
   }
   return std::make_unique<SystemLibrary>(module);

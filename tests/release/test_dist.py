@@ -1,6 +1,8 @@
-"""`make dist` end to end: a release signed with a throwaway certificate, its
+"""`make dist` end to end: a release signed with a throwaway certificate and
+time-stamped by an authority the test runs itself on 127.0.0.1, its
 signature over exactly the programs that were built, the signed 64-bit
-program through one revision-up under Wine, and the ways signing can fail.
+program through one revision-up under Wine, and the ways signing and time
+stamping can fail.
 
 The demo cabinet stands in for the real package: it starts with "MSCF" like
 any cabinet. Run by `make sign-test` (needs the win64 demo build for the
@@ -9,9 +11,12 @@ simulated rapi.dll and the UI driver).
 import hashlib
 import os
 import re
+import select
 import shutil
+import socket
 import struct
 import subprocess
+import sys
 from pathlib import Path
 
 import pytest
@@ -26,13 +31,20 @@ def run(*command, **kwargs):
     return subprocess.run(command, cwd=ROOT, capture_output=True, text=True, **kwargs)
 
 
-def make_dist(dist, cabinet, p12=None, password_file=None):
+def make_dist(dist, cabinet, p12=None, password_file=None, timestamp_url=None):
     args = [f"DIST={dist}", f"RAVO_CABINET={cabinet}"]
     if p12:
         args.append(f"SIGN_PKCS12={p12}")
     if password_file:
         args.append(f"SIGN_PASSWORD_FILE={password_file}")
-    return run("make", "--no-print-directory", "dist", *args)
+    if timestamp_url:
+        args.append(f"SIGN_TIMESTAMP_URL={timestamp_url}")
+    # The authority is on this machine: no proxy of the environment stands between.
+    local = ",".join(filter(None, [os.environ.get("no_proxy"), "127.0.0.1"]))
+    env = dict(os.environ, no_proxy=local, NO_PROXY=local)
+    # Bounded: a time-stamp request that hangs must fail the test, not stall
+    # it. timeout(1) stops the whole process group, osslsigncode included.
+    return run("timeout", "-k", "30", "1800", "make", "--no-print-directory", "dist", *args, env=env)
 
 
 def authenticode_sha256(path):
@@ -78,27 +90,88 @@ def certificate(work):
 
 
 @pytest.fixture(scope="module")
-def signed_dist(work, cabinet, certificate):
+def authority(work):
+    """(url, ca.pem): an RFC 3161 time-stamp authority on 127.0.0.1,
+    `openssl ts -reply` behind tsa_server.py, with a throwaway certificate
+    for time stamping issued by a throwaway CA. Stopped, and its port
+    closed, when the module's tests are done, whatever they did."""
+    folder = work / "tsa"
+    folder.mkdir()
+    ca_key, ca, key, request, pem = (folder / name for name in ("ca.key", "ca.pem", "tsa.key", "tsa.csr", "tsa.pem"))
+    extensions = folder / "tsa.ext"
+    extensions.write_text("extendedKeyUsage=critical,timeStamping\nkeyUsage=critical,digitalSignature\n")
+    (folder / "serial").write_text("01\n")
+    (folder / "ts.cnf").write_text(f"""[tsa]
+default_tsa = test_tsa
+[test_tsa]
+serial = {folder / "serial"}
+crypto_device = builtin
+signer_digest = sha256
+default_policy = 1.3.6.1.4.1.55555.1
+digests = sha256, sha384, sha512
+accuracy = secs:1
+ess_cert_id_alg = sha256
+""")
+    for command in (
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=RavoVup test CA",
+         "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign",
+         "-keyout", ca_key, "-out", ca],
+        ["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=RavoVup test TSA", "-keyout", key, "-out", request],
+        ["openssl", "x509", "-req", "-in", request, "-CA", ca, "-CAkey", ca_key, "-days", "2", "-extfile", extensions,
+         "-out", pem],
+    ):
+        subprocess.run(command, check=True, capture_output=True)
+
+    log = (work / "tsa.log").open("w")
+    server = subprocess.Popen([sys.executable, ROOT / "tests/release/tsa_server.py", folder, "3600"],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=log, text=True)
+    port = None
+    try:
+        if select.select([server.stdout], [], [], 30)[0]:
+            port = re.fullmatch(r"port (\d+)\n", server.stdout.readline())
+        assert port, f"the time-stamp authority did not start (see {work / 'tsa.log'})"
+        yield f"http://127.0.0.1:{port[1]}/", ca
+    finally:
+        server.terminate()
+        try:
+            server.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            server.wait(timeout=15)
+        log.close()
+        if port:
+            with pytest.raises(ConnectionRefusedError), socket.create_connection(("127.0.0.1", int(port[1])), timeout=5):
+                pass
+
+
+@pytest.fixture(scope="module")
+def signed_dist(work, cabinet, certificate, authority):
     p12, password, _ = certificate
     dist = work / "dist"
-    result = make_dist(dist, cabinet, p12, password)
+    result = make_dist(dist, cabinet, p12, password, authority[0])
     assert result.returncode == 0, result.stdout[-3000:] + result.stderr[-3000:]
+    assert f"time-stamped by {authority[0]}," in result.stdout
     return dist
 
 
-def test_release_holds_both_signed_programs_and_their_sums(signed_dist, certificate):
+def test_release_holds_both_signed_time_stamped_programs_and_their_sums(signed_dist, certificate, authority):
     _, _, pem = certificate
     names = {f"RavoVup-{VERSION}-{arch}.exe" for arch in PROGRAMS}
     assert {p.name for p in signed_dist.iterdir()} == names | {"SHA256SUMS"}
     check = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=signed_dist, capture_output=True, text=True)
     assert check.returncode == 0, check.stdout + check.stderr
     for arch, build in PROGRAMS.items():
-        verify = run("osslsigncode", "verify", "-CAfile", str(pem), "-in", str(signed_dist / f"RavoVup-{VERSION}-{arch}.exe"))
+        verify = run("osslsigncode", "verify", "-CAfile", str(pem), "-TSA-CAfile", str(authority[1]),
+                     "-in", str(signed_dist / f"RavoVup-{VERSION}-{arch}.exe"))
         assert verify.returncode == 0, verify.stdout + verify.stderr
         assert re.search(r"Message digest algorithm\s*:\s*SHA256", verify.stdout)
         signed_digest = re.search(r"Current message digest\s*:\s*([0-9A-F]+)", verify.stdout)[1]
         # The signature covers the very program the release tree built.
         assert signed_digest == authenticode_sha256(ROOT / f"build/release-{build}/app/RavoVup.exe"), arch
+        # The time stamp is our authority's, and its signature checks out up to the authority's CA.
+        assert re.search(r"Countersignatures:\n\s*Timestamp time: ", verify.stdout), verify.stdout
+        assert re.search(r"Timestamp verified using:(\n.*)*?\n\s*Subject: /CN=RavoVup test TSA\n", verify.stdout)
+        assert "Timestamp Server Signature verification: ok" in verify.stdout, verify.stdout + verify.stderr
 
 
 def test_signed_x64_program_completes_a_revision_up_under_wine(signed_dist, cabinet, work):
@@ -174,13 +247,67 @@ def test_failed_signing_stops_and_leaves_no_program(work, cabinet, certificate, 
     assert not list((ROOT / "build").glob("dist-staging.*"))
 
 
-def test_unsigned_release_says_so_in_one_line(work, cabinet):
-    dist = work / "no-certificate"
-    result = make_dist(dist, cabinet)
+def authority_down(work, authority):
+    """A port on 127.0.0.1 that is held but not listening: the connection is refused."""
+    held = socket.socket()
+    held.bind(("127.0.0.1", 0))
+    return held, f"http://127.0.0.1:{held.getsockname()[1]}/"
+
+
+def authority_answers_garbage(work, authority):
+    return None, authority[0] + "garbage"
+
+
+def authority_fails_after_the_first_answer(work, authority):
+    """Passes the check before the build, fails at signing."""
+    return None, authority[0] + "then-garbage"
+
+
+@pytest.mark.parametrize("case, message", [
+    (authority_down, "cannot reach the time-stamp authority"),
+    (authority_answers_garbage, "answers with something that is not an RFC 3161 time-stamp reply"),
+    (authority_fails_after_the_first_answer, "and a time stamp from"),
+], ids=["down", "garbage", "fails-at-signing"])
+def test_failed_time_stamp_stops_and_leaves_no_dist(work, cabinet, certificate, authority, case, message):
+    p12, password, _ = certificate
+    held, url = case(work, authority)
+    dist = work / f"failed-{case.__name__}"
+    dist.mkdir(exist_ok=True)
+    (dist / f"RavoVup-{VERSION}-x64.exe").write_bytes(b"MZ earlier")
+    try:
+        result = make_dist(dist, cabinet, p12, password, url)
+    finally:
+        if held:
+            held.close()
+    assert result.returncode != 0
+    assert "make dist: " in result.stderr and message in result.stderr, result.stderr[-3000:]
+    assert not dist.exists()
+    assert not list((ROOT / "build").glob("dist-staging.*"))
+
+
+def unsigned(certificate):
+    return None, None
+
+
+def signed_without_time_stamp(certificate):
+    return certificate[:2]
+
+
+@pytest.mark.parametrize("case, topic, line", [
+    (unsigned, "sign", "make dist: no SIGN_PKCS12 given: the programs will not be signed"),
+    (signed_without_time_stamp, "stamp",
+     "make dist: signed without a time stamp: the signature ends with the certificate"),
+], ids=["unsigned", "no-time-stamp"])
+def test_release_says_in_one_line_what_it_lacks(work, cabinet, certificate, case, topic, line):
+    p12, password = case(certificate)
+    dist = work / f"lacking-{case.__name__}"
+    result = make_dist(dist, cabinet, p12, password)
     assert result.returncode == 0, result.stdout[-3000:] + result.stderr[-3000:]
-    lines = (result.stdout + result.stderr).replace(str(dist), "<dist>").splitlines()
-    said = [line for line in lines if "sign" in line.lower()]
-    assert said == ["make dist: no SIGN_PKCS12 given: the programs will not be signed"]
+    # Paths out of the way: a checkout's folder may well be called "timestamp".
+    lines = (result.stdout + result.stderr).replace(str(dist), "<dist>").replace(str(ROOT), "<root>").splitlines()
+    assert [said for said in lines if topic in said.lower()] == [line]
     for arch in PROGRAMS:
-        verify = run("osslsigncode", "verify", "-in", str(dist / f"RavoVup-{VERSION}-{arch}.exe"))
-        assert verify.returncode != 0
+        verify = run("osslsigncode", "verify", "-CAfile", str(certificate[2]),
+                     "-in", str(dist / f"RavoVup-{VERSION}-{arch}.exe"))
+        assert (verify.returncode == 0) == bool(p12), verify.stdout + verify.stderr
+        assert "Timestamp time:" not in verify.stdout

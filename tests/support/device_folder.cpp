@@ -49,6 +49,10 @@ void DeviceFolder::AddLauncherEntry() {
       << "[HKEY_CURRENT_USER\\Software\\Meridane\\ZenLaunch\\FileList\\ravo+(GPS)]\n";
 }
 
+void DeviceFolder::SetDeviceName(const std::string& name) {
+  std::ofstream(root_ / "registry.txt", std::ios::app) << "[HKEY_LOCAL_MACHINE\\Ident]\n\"Name\"=\"" << name << "\"\n";
+}
+
 fs::path DeviceFolder::Local(const std::string& devicePath) const {
   fs::path local = root_;
   std::string part;

@@ -24,6 +24,8 @@ class DeviceFolder {
   void WriteVersionFile(const std::string& bytes);
   void AddMemoryCard();
   void AddLauncherEntry();
+  // The name the handheld goes by (HKEY_LOCAL_MACHINE\Ident, "Name").
+  void SetDeviceName(const std::string& name);
 
   // A file under the root, by its path on the handheld ("\\Storage Card\\x").
   std::filesystem::path Local(const std::string& devicePath) const;

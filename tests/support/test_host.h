@@ -17,6 +17,8 @@ class TestHost final : public WorkerHost {
   std::vector<BYTE> package;
   // Entry points the library hands out in place of the simulator's, by name.
   std::map<std::string, void*> replaced;
+  // What a demo program asks of the library; null as in a release.
+  const char* requiredMark = nullptr;
 
   std::atomic<int> loads{0};
   std::atomic<int> unloads{0};
@@ -25,6 +27,7 @@ class TestHost final : public WorkerHost {
 
   std::unique_ptr<Library> LoadRemoteApi() override;
   void ShowBusy(bool on) override { ++(on ? busyShown : busyHidden); }
+  const char* RequiredMark() const override { return requiredMark; }
   std::optional<Package> FindPackage() override;
 };
 

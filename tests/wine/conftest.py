@@ -43,6 +43,8 @@ def options(request):
         arch=arch,
         exe=path("exe", build / "app" / "RavoVup.exe"),
         rapi=path("rapi", build / "sim" / "rapi.dll"),
+        # The same simulated handheld without the mark a demo program looks for.
+        rapi_unmarked=(build / "sim" / "unmarked" / "rapi.dll").resolve(),
         package=path("package", build / "resources" / "package.cab"),
         rapi64=path("rapi64", ROOT / "build" / "x86_64" / "sim" / "rapi.dll"),
         driver=path("driver", ROOT / "build" / "x86_64" / "tools" / "ui_driver" / "ui_driver.exe"),

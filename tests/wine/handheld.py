@@ -10,11 +10,12 @@ INSTALL_COPY = "Windows/AppMgr/Install/ravo+ for Q58.CAB"
 LAUNCHER_KEY = r"[HKEY_CURRENT_USER\Software\Meridane\ZenLaunch\FileList\ravo+(GPS)]"
 INSTALLER_LINE = r'wceload /noaskdest "\Windows\AppMgr\Install\ravo+ for Q58.CAB"'
 READ_ONLY_CARD_COPY = r"00000001 \Storage Card\Q58ravoInstall.CAB"
+DEVICE_NAME = "Q58-WINE"
 
 
 class Handheld:
     """ravo+ installed at the given version (None: not installed), a memory
-    card, and the launcher's entry in the registry."""
+    card, the launcher's entry in the registry and the handheld's name."""
 
     def __init__(self, root, version="Version 1.1.1.0"):
         self.root = Path(root)
@@ -24,7 +25,8 @@ class Handheld:
         if version is not None:
             self.write_version(version)
         (self.root / "registry.txt").write_text(
-            LAUNCHER_KEY + "\n" + r'"Path"="\\Built-in Storage\\Program Files\\Svcore\\ravo.exe"' + "\n")
+            LAUNCHER_KEY + "\n" + r'"Path"="\\Built-in Storage\\Program Files\\Svcore\\ravo.exe"' + "\n"
+            + "[HKEY_LOCAL_MACHINE\\Ident]\n" + f'"Name"="{DEVICE_NAME}"\n')
 
     def path(self, relative):
         return self.root / relative
@@ -58,6 +60,12 @@ class Handheld:
         starts = sum(1 for c in calls if c.startswith("CeRapiInitEx") and "injected" not in c)
         ends = sum(1 for c in calls if c.startswith("CeRapiUninit"))
         return starts, ends
+
+    def snapshot(self):
+        """Every file under the root but the call record, with its bytes: what
+        a look at the handheld must leave as it was."""
+        return {str(p.relative_to(self.root)): p.read_bytes() for p in sorted(self.root.rglob("*"))
+                if p.is_file() and p.name != "calls.log"}
 
     def holds(self, relative, package):
         """The file is there and byte-identical to the package."""

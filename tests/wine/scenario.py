@@ -38,7 +38,8 @@ class Scenario:
     def __init__(self, name, work, wine, driver, options, text, package, transcript):
         self.name, self.work, self.wine, self.driver = name, work, wine, driver
         self.options, self.text, self.package, self.transcript = options, text, package, transcript
-        self.main = text.kAppTitle
+        # The suite runs the programs built with the demo package.
+        self.main = text.kDemoAppTitle
         # The progress dialog, whichever its title; the connection box too.
         self.progress_pattern = progress.progress_prefix(text) + "*"
         self.program = None

@@ -37,6 +37,14 @@ def write_fails_in_install_copy(h, package):
     h.configure(**{"fail.CeWriteFile": package.chunks + max(1, package.chunks // 3)})
 
 
+def both_copies_kept(scenario):
+    h = scenario.handheld
+    assert h.holds(hh.CARD_COPY, scenario.package), "card copy complete"
+    assert hh.READ_ONLY_CARD_COPY in h.lines("attributes.txt"), "card copy read-only"
+    assert h.holds(hh.INSTALL_COPY, scenario.package), "install copy complete"
+    assert not h.installer_started(), "installer not started"
+
+
 BOXES = [
     Box(1, "refused", sim(start="refuse"), 1, T.kCaptionConnect, T.kInitFailed, OK, Scenario.registry_untouched),
     Box(2, "start-failed", sim(start="fail"), 0, T.kCaptionConnect, T.kConnectFailed, OK,
@@ -50,6 +58,8 @@ BOXES = [
         T.kVersionTooOldTemplate % ("", T.RAVO_MINIMUM_VERSION), OK, Scenario.registry_untouched),
     Box(8, "newer-no", lambda h, p: h.write_version(NEWER), 1, T.kCaptionVersion, T.kVersionNewerTemplate % NEWER,
         NO, Scenario.registry_untouched),
+    Box(9, "installer-start", sim(**{"fail.CeCreateProcess": 1}), 1, T.kCaptionTransfer, T.kInstallerStartFailed,
+        OK, both_copies_kept),
     Box(13, "no-card", lambda h, p: h.remove_card(), 1, T.kCaptionTransfer, T.kCardCreateFailed, OK,
         Scenario.nothing_installed),
     Box(11, "install-create", sim(**{"fail.CeCreateFile": 2}), 0, T.kCaptionTransfer, T.kInstallCreateFailed, OK,

@@ -51,7 +51,7 @@ def test_diagnostic_log(scenario, session, options, text, package):
     assert library and re.fullmatch(r"remote API library: C:\\windows\\(system32|syswow64)\\rapi\.dll",
                                     library[0], re.IGNORECASE), library
     assert any(re.fullmatch(r"start: connected, HRESULT 0x00000000, after \d+ ms", e) for e in events)
-    assert 'version text: "Version 1.1.1.0"' in events
+    assert f'version text: "Version 1.1.1.0", handheld "{hh.DEVICE_NAME}"' in events, "the handheld by its name"
     index = max(1, package.chunks // 3) - 1  # the failing write's place in the install copy
     failed = (rf"CeWriteFile \\Windows\\AppMgr\\Install\\ravo\+ for Q58\.CAB at byte {index * 65535}, 65535 bytes: "
               r"failed, handheld error 112 \(disk full\) from CeGetLastError")

@@ -64,6 +64,18 @@ def test_quiet_no_handheld(scenario, start, expected):
     scenario.registry_untouched()
 
 
+def test_quiet_installer_not_started(scenario, package):
+    """Both copies made, the installer not started: 9, never 0."""
+    h = scenario.handheld
+    h.configure(**{"fail.CeCreateProcess": 1})
+    code, seen = run_watching(scenario, "/quiet")
+    assert code == 9, "exit code of an installer that did not start"
+    assert not seen, "no box"
+    assert h.holds(hh.INSTALL_COPY, package), "the complete install copy stays"
+    assert hh.READ_ONLY_CARD_COPY in h.lines("attributes.txt"), "card copy read-only"
+    assert not h.installer_started(), "installer not started"
+
+
 def test_quiet_log_unwritable(scenario, package):
     """A log file that cannot be written changes nothing else."""
     assert scenario.run("/quiet", "/log", r"Z:\no such folder\run.log") == 0
@@ -76,7 +88,7 @@ def test_passive_completes(scenario, text, package):
     program = scenario.launch("/passive", "/nocard")
     assert d.wait(scenario.progress_pattern, 60000), "the progress dialog shows"
     assert d.wait_bar(text.kTitleTransfer + "*", 50, 30000), "the progress bar moves"
-    assert text.kAppTitle not in d.windows(), "no main dialog"
+    assert text.kDemoAppTitle not in d.windows(), "no main dialog"
     # A box would wait for an answer: the program ending by itself shows none.
     assert program.wait(60) == 0, "ends by itself with exit code 0"
     scenario.program = None
