@@ -8,7 +8,11 @@ program shows. The guide's table of messages must hold one row per code the
 program can show, leading with the box's caption (bold) and its text, line
 breaks written as <br>; in codes 7 and 8 the installed version is an example.
 The progress dialog's titles and status texts and the completion box must
-appear word for word as well. Exit code 0 when all is right, 1 otherwise.
+appear word for word as well, and so must the boxes that stand outside that
+table, each as a cell of its own in the same form: the version check's three
+verdicts (the version it read as an example, the package's version where the
+box names it) and the demo program's refusal, with the demo's window title.
+Exit code 0 when all is right, 1 otherwise.
 """
 import re
 import sys
@@ -24,12 +28,22 @@ BOXES = {
     6: ("kCaptionVersion", "kNotInstalled"),
     7: ("kCaptionVersion", "kVersionTooOldTemplate"),
     8: ("kCaptionVersion", "kVersionNewerTemplate"),
+    9: ("kCaptionTransfer", "kInstallerStartFailed"),
     11: ("kCaptionTransfer", "kInstallCreateFailed"),
     12: ("kCaptionTransfer", "kWriteFailed"),
     13: ("kCaptionTransfer", "kCardCreateFailed"),
 }
 QUOTED = ["kTitleReading", "kTitleTransfer", "kStatusReading", "kStatusCardCopy", "kStatusInstall",
-          "kDoneCaption", "kDoneText"]
+          "kDoneCaption", "kDoneText", "kDemoAppTitle"]
+# Boxes outside the table of codes: (caption, text, what fills each %s).
+# "installed" is any version as an example; "package" is the package's own,
+# which the box of an up-to-date handheld shows as the version it read.
+OTHER_BOXES = [
+    ("kCaptionVersion", "kCheckLatestTemplate", ["package"]),
+    ("kCaptionVersion", "kCheckOutdatedTemplate", ["installed"]),
+    ("kCaptionVersion", "kCheckNewerTemplate", ["installed", "package"]),
+    ("kCaptionConnect", "kDemoRefused", []),
+]
 TABLE_HEADER = "| メッセージ（タイトルと本文） |"
 INSTALLED_VERSION = r"Version [0-9]+(?:\.[0-9]+)*"
 
@@ -47,22 +61,32 @@ def macro(source, name):
     return re.search(r'#define %s "([^"]*)"' % name, source).group(1)
 
 
+def box_cell(caption, text, fills):
+    """A regular expression for a table cell that shows a box: its caption in
+    bold, then its text with each %s replaced by the pattern in fills."""
+    parts = text.split("%s")
+    if len(parts) - 1 != len(fills):
+        raise ValueError("%d placeholder(s) in %r, %d fill(s)" % (len(parts) - 1, text, len(fills)))
+    pattern = re.escape(parts[0])
+    for fill, part in zip(fills, parts[1:]):
+        pattern += fill + re.escape(part)
+    return re.escape("**%s**<br>" % caption) + pattern.replace("\\\n", "<br>").replace("\n", "<br>")
+
+
 def expected_cell(code, texts, minimum):
     """A regular expression for the first cell of the row of that code."""
     caption, text = (texts[n] for n in BOXES[code])
-    parts = text.split("%s")
-    pattern = re.escape(parts[0])
-    fills = [INSTALLED_VERSION, re.escape(minimum)]
-    for i, part in enumerate(parts[1:]):
-        pattern += fills[i] + re.escape(part)
-    return re.escape("**%s**<br>" % caption) + pattern.replace("\\\n", "<br>").replace("\n", "<br>")
+    fills = [INSTALLED_VERSION, re.escape(minimum)][:text.count("%s")]
+    return box_cell(caption, text, fills)
 
 
 def main():
     guide_path = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "docs/guide.ja.md"
     guide = guide_path.read_text(encoding="utf-8")
     texts = c_strings((ROOT / "resources/include/resources/texts.h").read_text(encoding="utf-8"))
-    minimum = macro((ROOT / "resources/include/resources/version.h").read_text(encoding="utf-8"), "RAVO_MINIMUM_VERSION")
+    versions = (ROOT / "resources/include/resources/version.h").read_text(encoding="utf-8")
+    minimum = macro(versions, "RAVO_MINIMUM_VERSION")
+    package = macro(versions, "RAVO_PACKAGE_VERSION")
     problems = []
 
     lines = guide.splitlines()
@@ -86,6 +110,13 @@ def main():
     for code in sorted(set(rows) & set(BOXES)):
         if not re.fullmatch(expected_cell(code, texts, minimum), rows[code]):
             problems.append("code %d: the table has %r" % (code, rows[code]))
+    fills = {"installed": INSTALLED_VERSION, "package": re.escape(package)}
+    cells = {c.strip() for line in lines if line.lstrip().startswith("|")
+             for c in line.strip().strip("|").split("|")}
+    for caption, text, fill in OTHER_BOXES:
+        pattern = box_cell(texts[caption], texts[text], [fills[f] for f in fill])
+        if not any(re.fullmatch(pattern, cell) for cell in cells):
+            problems.append("%s is not shown as a box of its own: no cell matches %s" % (text, pattern))
     for name in QUOTED:
         if texts[name] not in guide:
             problems.append("%s is not quoted word for word: %r" % (name, texts[name]))
@@ -93,7 +124,7 @@ def main():
     for p in problems:
         print("check_guide: " + p)
     print("check_guide: %s: %s" % (guide_path.name, "%d problem(s)" % len(problems) if problems else
-                                   "every code's box and every progress text as the program shows them"))
+                                   "every code's box, the version check's and the demo's boxes and every progress text as the program shows them"))
     return 1 if problems else 0
 
 

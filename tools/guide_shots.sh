@@ -5,17 +5,28 @@
 # Japanese as the system's language so that the boxes' buttons read as on a
 # Japanese PC.
 #   tools/guide_shots.sh        after `make win64` (or `make run`)
+#
+# The technician's screens come from a program built as a release is built,
+# with the demo package standing in for the real one, so that its title and
+# behaviour are a release's. Only the demo program's refusal comes from the
+# demo program of `make win64`, meeting a library without the simulated
+# handheld's mark as it would meet a real one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build/x86_64
+release=$root/build/guide-shots-program
 work=$root/build/guide-shots
 guide=$root/docs/guide
 
 if [ -z "${RAVO_GUIDE_SHOTS_INNER:-}" ]; then
-  for f in "$build/app/RavoVup.exe" "$build/sim/rapi.dll" "$build/tools/ui_driver/ui_driver.exe"; do
+  for f in "$build/app/RavoVup.exe" "$build/sim/rapi.dll" "$build/sim/unmarked/rapi.dll" \
+           "$build/tools/ui_driver/ui_driver.exe" "$build/resources/demo.cab"; do
     [ -f "$f" ] || { echo "guide_shots: $f is missing; run 'make win64' first" >&2; exit 1; }
   done
+  cmake -S "$root" -B "$release" --toolchain "$root/cmake/toolchain-mingw-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DRAVO_CABINET="$build/resources/demo.cab" >/dev/null
+  cmake --build "$release" --target RavoVup -j"${JOBS:-2}" -- --no-print-directory >/dev/null
   [ -f /usr/share/wine/fonts/marlett.ttf ] ||
     echo "guide_shots: no /usr/share/wine/fonts/marlett.ttf (Debian's fonts-wine): close boxes will show an 'r'" >&2
   rm -rf "$work"
@@ -43,13 +54,17 @@ shot() {
   import -window root -crop "$rect" +repage -strip "$2"
   echo "saved ${2#"$root"/} ($rect)"
 }
-main="ravo+ for Q58*"  # a demo program says so after the name
+main="ravo+ for Q58"  # the release's title; the demo program's is set below
+exe=$release/app/RavoVup.exe
 program=
-start_program() {  # start_program <version line> [sim.ini text]
+handheld() {  # handheld <version line> [sim.ini text]
   export RAVO_SIM_DIR=$work/handheld
   tools/demo_handheld.sh "$RAVO_SIM_DIR" "$1"
   printf '%b' "${2:-}" >"$RAVO_SIM_DIR/sim.ini"
-  "$RAVO_WINE" "$build/app/RavoVup.exe" &
+}
+start_program() {  # start_program <version line> [sim.ini text]
+  handheld "$@"
+  "$RAVO_WINE" "$exe" &
   program=$!
   drive wait "$main" 60000 >/dev/null
   sleep 1  # let the window finish painting
@@ -94,6 +109,40 @@ drive click "$main" 1
 drive wait "デバイス接続" 30000
 sleep 0.5
 shot "デバイス接続" "$guide/error-not-connected.png"
+drive click "デバイス接続" 1
+drive wait-enabled "$main" 1 10000
+end_program
+
+# The installer not started on the handheld after both copies (code 9).
+start_program "Version 1.1.1.0" 'fail.CeCreateProcess=1\n'
+drive click "$main" 1
+drive wait "データ転送" 60000
+sleep 0.5
+shot "データ転送" "$guide/error-installer-start.png"
+drive click "データ転送" 1
+drive wait-enabled "$main" 1 10000
+end_program
+
+# The version check on a handheld that the revision-up brought up to date.
+handheld "Version 1.1.2.0"
+"$RAVO_WINE" "$exe" /check &
+program=$!
+drive wait "バージョンチェック" 30000
+sleep 0.5
+shot "バージョンチェック" "$guide/check-latest.png"
+drive click "バージョンチェック" 1
+wait "$program" || true
+program=
+
+# The demo program refusing a library that is not the simulated handheld.
+cp "$build/sim/unmarked/rapi.dll" "$WINEPREFIX/drive_c/windows/system32/rapi.dll"
+main="ravo+ for Q58（デモ版）"
+exe=$build/app/RavoVup.exe
+start_program "Version 1.1.1.0"
+drive click "$main" 1
+drive wait "デバイス接続" 30000
+sleep 0.5
+shot "デバイス接続" "$guide/demo-refused.png"
 drive click "デバイス接続" 1
 drive wait-enabled "$main" 1 10000
 end_program
