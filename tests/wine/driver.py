@@ -113,6 +113,11 @@ class Driver:
     def wait_enabled(self, title, ident, ms=20000):
         return self("wait-enabled", title, ident, ms, limit_ms=ms)
 
+    def wait_ready(self, title, ident, ms=20000):
+        """Until a press on the control would be taken: enabled, its window
+        active and owning no dialog, so an attempt before it is over."""
+        return self("wait-ready", title, ident, ms, limit_ms=ms)
+
     def wait_bar(self, title, percent, ms=20000):
         return self("wait-bar", title, percent, ms, limit_ms=ms)
 

@@ -49,7 +49,7 @@ def test_storm(scenario, text, package, options):
             scenario.link_ended()
             fresh_program()
             continue
-        assert d.wait_enabled(main, START, 10000), f"storm {i}: the main dialog is back and enabled"
+        assert d.wait_ready(main, START, 10000), f"storm {i}: the main dialog is back, enabled and active"
         at, closed = cancel.rows()[0], cancel.rows()[-1][0]
         slowest = max(slowest, int(closed.removeprefix("closed after ").removesuffix(" ms")))
         landed[stage_of.get(at[2] if len(at) > 2 else None, "elsewhere")] += 1

@@ -13,6 +13,9 @@
 //                                         the control and its window take
 //                                         input (a modal box disables the
 //                                         window, not its controls)
+//   ui_driver wait-ready <title> <id> [ms]
+//                                         ... and a press on it would be
+//                                         taken: as click waits for, below
 //   ui_driver click <title> <id> [ms]     posts a button click, once the
 //                                         button's window is the active
 //                                         window and takes input (waits up
@@ -366,6 +369,15 @@ int Run(int argc, wchar_t** argv) {
                    })
                ? 0
                : Fail("control not enabled", title);
+  }
+  if (command == L"wait-ready") {
+    return WaitFor(Milliseconds(argc, argv, 4),
+                   [&] {
+                     HWND control = Control(title, id);
+                     return control != nullptr && ReadyForPress(control);
+                   })
+               ? 0
+               : Fail("control not ready for a press", title);
   }
   if (command == L"command") {
     HWND window = Find(title);
