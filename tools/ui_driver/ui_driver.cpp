@@ -252,10 +252,24 @@ int BarOf(HWND window) {
 }
 
 // A window's title, then its status text (1001) and bar where it has them.
-std::string Describe(HWND window) {
+std::string DescribeOnce(HWND window) {
   std::string line = Escaped(TextOf(window));
   if (HWND status = GetDlgItem(window, 1001); status != nullptr) line.append("\t").append(Escaped(TextOf(status)));
   if (int bar = BarOf(window); bar >= 0) line.append("\tbar=").append(std::to_string(bar));
+  return line;
+}
+
+// The parts are read one after another, the bar only once the program's
+// thread answers: a read across a change of stage can show the last copy's
+// title and status with the next copy's bar. Two reads that agree show one
+// moment.
+std::string Describe(HWND window) {
+  std::string line = DescribeOnce(window);
+  for (int tries = 0; tries < 20; ++tries) {
+    std::string again = DescribeOnce(window);
+    if (again == line) break;
+    line = std::move(again);
+  }
   return line;
 }
 
