@@ -30,6 +30,12 @@ std::string Apply(Config& config, const std::string& key, const std::string& val
         return ParseNumber(value, config.faults.failCall[op]) ? "" : "expected the number of the call to fail";
     return "no operation named " + key.substr(5);
   }
+  if (key.rfind("latency.", 0) == 0) {
+    for (int op = 0; op < kOpCount; ++op)
+      if (key.substr(8) == OpName(static_cast<Op>(op)))
+        return ParseNumber(value, config.link.callLatencyMs[op]) ? "" : "expected milliseconds";
+    return "no operation named " + key.substr(8);
+  }
   if (key == "bytes_per_second")
     return ParseNumber(value, config.link.bytesPerSecond) && config.link.bytesPerSecond >= 0
                ? ""

@@ -90,7 +90,8 @@ CallStart Begin(Op op, std::string detail) {
     hook = gHook;
   }
   if (hook) hook(op, start.number);
-  if (start.link.latencyMs != 0) Wait(std::chrono::milliseconds(start.link.latencyMs));
+  if (unsigned ms = start.link.latencyMs + start.link.callLatencyMs[static_cast<std::size_t>(op)]; ms != 0)
+    Wait(std::chrono::milliseconds(ms));
   return start;
 }
 

@@ -624,13 +624,16 @@ TEST_F(SimTest, ConfigFileSetsEveryKnob) {
             "start = refuse\n"
             "fail.CeWriteFile=5   # the fifth chunk\n"
             "bytes_per_second=1000000\n"
-            "latency_ms=5\n");
+            "latency_ms=5\n"
+            "latency.CeRapiInitEx=300\n");
   sim::Config config = sim::LoadConfig(root_);
   EXPECT_EQ(config.root, root_);
   EXPECT_EQ(config.faults.start, sim::StartMode::Refuse);
   EXPECT_EQ(config.faults.failCall[static_cast<int>(sim::Op::CeWriteFile)], 5u);
   EXPECT_EQ(config.link.bytesPerSecond, 1000000.0);
   EXPECT_EQ(config.link.latencyMs, 5u);
+  EXPECT_EQ(config.link.callLatencyMs[static_cast<int>(sim::Op::CeRapiInitEx)], 300u);
+  EXPECT_EQ(config.link.callLatencyMs[static_cast<int>(sim::Op::CeWriteFile)], 0u);
 
   for (auto [text, mode] : {std::pair{"succeed", sim::StartMode::Succeed}, {"fail", sim::StartMode::Fail},
                             {"never", sim::StartMode::Never}, {"broken-event", sim::StartMode::BrokenEvent}}) {
@@ -652,16 +655,19 @@ TEST_F(SimTest, ConfigFileProblemsAreReportedAndLeaveDefaults) {
             "no equals sign\n"
             "colour=blue\n"
             "bytes_per_second=-1\n"
+            "latency.CeFly=5\n"
+            "latency.CeReadFile=soon\n"
             "latency_ms=7\n");
   testing::internal::CaptureStderr();
   sim::Config config = sim::LoadConfig(root_);
   const std::string messages = testing::internal::GetCapturedStderr();
-  for (int line = 1; line <= 6; ++line)
+  for (int line = 1; line <= 8; ++line)
     EXPECT_NE(messages.find("sim.ini:" + std::to_string(line) + ":"), std::string::npos) << messages;
-  EXPECT_EQ(messages.find("sim.ini:7:"), std::string::npos) << messages;
+  EXPECT_EQ(messages.find("sim.ini:9:"), std::string::npos) << messages;
   EXPECT_EQ(config.faults.start, sim::StartMode::Succeed);
   EXPECT_EQ(config.link.bytesPerSecond, 0.0);
   EXPECT_EQ(config.link.latencyMs, 7u);
+  EXPECT_EQ(config.link.callLatencyMs[static_cast<int>(sim::Op::CeReadFile)], 0u);
 }
 
 }  // namespace

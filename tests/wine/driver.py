@@ -113,14 +113,23 @@ class Driver:
     def wait_enabled(self, title, ident, ms=20000):
         return self("wait-enabled", title, ident, ms, limit_ms=ms)
 
+    def wait_ready(self, title, ident, ms=20000):
+        """Until a press on the control would be taken: enabled, its window
+        active and owning no dialog, so an attempt before it is over."""
+        return self("wait-ready", title, ident, ms, limit_ms=ms)
+
     def wait_bar(self, title, percent, ms=20000):
         return self("wait-bar", title, percent, ms, limit_ms=ms)
 
+    # A press waits this long for its window to become the active one.
+    PRESS_MS = 10000
+
     def click(self, title, ident):
-        return self("click", title, ident)
+        """Presses the button once its window is active (see the README)."""
+        return self("click", title, ident, self.PRESS_MS, limit_ms=self.PRESS_MS)
 
     def check(self, title, ident, checked):
-        return self("check", title, ident, int(checked))
+        return self("check", title, ident, int(checked), limit_ms=self.PRESS_MS)
 
     def command(self, title, ident):
         return self("command", title, ident)
@@ -147,4 +156,4 @@ class Driver:
     def watch(self, title, ms, click=None):
         """Every change of the windows until `title` appears; with click
         (title, id), that button is pressed once the watch runs."""
-        return self("watch", title, ms, *(click or ()), limit_ms=ms)
+        return self("watch", title, ms, *(click or ()), limit_ms=ms + (self.PRESS_MS if click else 0))

@@ -36,7 +36,16 @@ class Handheld:
 
     def configure(self, **keys):
         """sim.ini from scratch: configure(start="never"), configure(**{"fail.CeWriteFile": 5})."""
-        self.path("sim.ini").write_text("".join(f"{key}={value}\n" for key, value in keys.items()))
+        self.path("sim.ini").write_text(self._settings(keys))
+
+    def add_settings(self, **keys):
+        """Lines added to sim.ini; a later line of the same key wins."""
+        with open(self.path("sim.ini"), "a") as file:
+            file.write(self._settings(keys))
+
+    @staticmethod
+    def _settings(keys):
+        return "".join(f"{key}={value}\n" for key, value in keys.items())
 
     def remove_card(self):
         shutil.rmtree(self.path(CARD))

@@ -83,7 +83,7 @@ def test_box(scenario, box, package):
     assert shown.buttons == ((OK,) if box.answer == OK else (YES, NO)), f"code {box.code}: buttons"
     assert d.click(box.caption, box.answer) and d.wait_gone(box.caption, 10000), "the box closes"
     assert d.wait_gone(scenario.progress_pattern, 20000), "the progress dialog closes"
-    assert d.wait_enabled(main, START, 10000), "the main dialog is back and enabled"
+    assert d.wait_ready(main, START, 10000), "the main dialog is back, enabled and active"
     assert scenario.option_is(box.option), "option as the user left it"
     box.unchanged(scenario)
 

@@ -21,7 +21,7 @@ def test_cancel_copy(scenario, text, option, status):
     assert shown and status in shown.texts, f"Cancel never came during: {status}"
     assert d.click(copying, CANCEL)
     assert d.wait_gone(scenario.progress_pattern, 10000), "cancel closes the progress dialog"
-    assert d.wait_enabled(main, START, 10000), "main dialog stays, enabled"
+    assert d.wait_ready(main, START, 10000), "main dialog stays, enabled and active"
     assert scenario.no_box(), "no message box after a cancel"
     assert scenario.option_is(option), "option as the user left it"
     assert d.click(main, EXIT) and d.wait_gone(main, 20000), "Exit ends the program"
@@ -47,7 +47,7 @@ def test_escape_connect(scenario, text):
     # The aim is 100 ms; the bound is generous for a loaded machine, and far
     # below the 5000 ms of a wait that does not watch the cancel.
     assert closed < 1500, f"the dialog took {closed} ms to go after Escape"
-    assert d.wait_enabled(main, START, 10000), "main dialog stays, enabled"
+    assert d.wait_ready(main, START, 10000), "main dialog stays, enabled and active"
     assert scenario.no_box(), "no connection box after a cancel"
     assert d.click(main, EXIT) and d.wait_gone(main, 20000), "Exit ends the program"
     scenario.stop()

@@ -23,7 +23,7 @@ def test_demo_refuses_an_unmarked_library(scenario, session, options):
         box = d.texts(T.kCaptionConnect)
         assert box.message == T.kDemoRefused and box.buttons == (OK,), "the demo's refusal"
         session.xvfb.screenshot(options.work / "demo-refusal.png")
-        assert d.click(T.kCaptionConnect, OK) and d.wait_enabled(main, START, 20000), "back to the main dialog"
+        assert d.click(T.kCaptionConnect, OK) and d.wait_ready(main, START, 20000), "back to the main dialog"
         assert d.click(main, EXIT) and d.wait_gone(main, 20000)
         scenario.stop()
 

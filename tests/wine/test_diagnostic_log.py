@@ -40,7 +40,9 @@ def test_diagnostic_log(scenario, session, options, text, package):
     scenario.start()
     assert d.check(main, OPTION, 1) and d.click(main, START)
     assert d.wait(text.kCaptionTransfer, 60000), "no transfer box"
-    assert d.click(text.kCaptionTransfer, OK) and d.wait_enabled(main, START, 20000)
+    # The worker writes the attempt's result after the box, while the main
+    # dialog is already enabled again; the log is read once the attempt is over.
+    assert d.click(text.kCaptionTransfer, OK) and d.wait_ready(main, START, 20000)
     raw, events = new_events(session, before)
     (options.work / "diagnostic-log-failed.txt").write_text(raw, encoding="utf-8", newline="")
 

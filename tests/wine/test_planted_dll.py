@@ -19,7 +19,7 @@ def test_planted(scenario, session, options, text):
         assert d.wait(text.kCaptionConnect, 30000), "no connection box"
         assert d.texts(text.kCaptionConnect).message == text.kInitFailed, "not initialised"
         assert d.click(text.kCaptionConnect, OK) and d.wait_gone(text.kCaptionConnect, 10000)
-        assert d.wait_enabled(main, START, 10000), "the main dialog is back and enabled"
+        assert d.wait_ready(main, START, 10000), "the main dialog is back, enabled and active"
         assert d.click(main, EXIT) and d.wait_gone(main, 20000)
         scenario.stop()
     finally:

@@ -13,8 +13,19 @@
 //                                         the control and its window take
 //                                         input (a modal box disables the
 //                                         window, not its controls)
-//   ui_driver click <title> <id>          posts a button click
-//   ui_driver check <title> <id> <0|1>    clicks a check box into that state
+//   ui_driver wait-ready <title> <id> [ms]
+//                                         ... and a press on it would be
+//                                         taken: as click waits for, below
+//   ui_driver click <title> <id> [ms]     posts a button click, once the
+//                                         button's window is the active
+//                                         window and takes input (waits up
+//                                         to ms, default 10 s); prints where
+//                                         input was: "before\tforeground=
+//                                         <title>\tactive=<title>\tfocus=
+//                                         <id>(<class>)", and after a wait
+//                                         "ready after\t<ms> ms\t..." too
+//   ui_driver check <title> <id> <0|1>    clicks a check box into that state,
+//                                         waiting as click does
 //   ui_driver command <title> <id>        posts WM_COMMAND as the dialog
 //                                         manager does for Enter (1) and
 //                                         Escape (2), even for a disabled button
@@ -32,8 +43,9 @@
 //   ui_driver watch <title> [ms] [<click title> <id>]
 //                                         records every change of what the
 //                                         windows show until <title> appears;
-//                                         with a click, posts it once the
-//                                         first snapshot is taken and ends
+//                                         with a click, posts it (as click
+//                                         does) once the first snapshot is
+//                                         taken and ends
 //                                         with "after\t<ms since the click>";
 //                                         each change starts with a line
 //                                         "at\t<ms since the click>"
@@ -114,6 +126,9 @@ HWND Find(const std::wstring& pattern) {
   return nullptr;
 }
 
+// How long a press waits for its window to become active.
+constexpr DWORD kPressWait = 10000;
+
 template <typename Ready>
 bool WaitFor(DWORD milliseconds, Ready ready, DWORD poll = 50) {
   ULONGLONG deadline = GetTickCount64() + milliseconds;
@@ -127,6 +142,80 @@ bool WaitFor(DWORD milliseconds, Ready ready, DWORD poll = 50) {
 HWND Control(const std::wstring& title, int id) {
   HWND window = Find(title);
   return window != nullptr ? GetDlgItem(window, id) : nullptr;
+}
+
+// "none", a top-level window's title, or a control's id and class.
+std::string NameOf(HWND window);
+
+// A dialog that `window` owns and that still exists, shown or hidden: one
+// that has ended but whose destruction is still running keeps its thread in
+// its own message loop.
+struct OwnedSearch {
+  HWND owner, found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND candidate, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedSearch*>(param);
+  if (candidate == search->owner || GetWindow(candidate, GW_OWNER) != search->owner ||
+      ClassOf(candidate) != L"#32770")
+    return TRUE;
+  search->found = candidate;
+  return FALSE;
+}
+
+HWND OwnedDialog(HWND window) {
+  OwnedSearch search{window, nullptr};
+  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Where input goes now, seen from outside the program: the foreground
+// window, the active window and focus of the thread that owns `window`, and
+// a dialog of `window`'s own that still exists.
+std::string InputState(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  HWND owned = OwnedDialog(window);
+  return "foreground=" + NameOf(GetForegroundWindow()) + "\tactive=" + NameOf(info.hwndActive) +
+         "\tfocus=" + NameOf(info.hwndFocus) + "\towns=" + NameOf(owned) +
+         (owned != nullptr && !IsWindowVisible(owned) ? " (hidden)" : "");
+}
+
+// A press is posted only once a person's click would be taken:
+// - The button's window is the foreground window and its thread's active
+//   one. A person's click activates the window first; a posted BM_CLICK
+//   does not, and the button takes the focus between its press and its
+//   release: if that activated the dialog, the dialog manager would hand
+//   the focus back to the control that last had it and drop the press.
+// - The button and its window take input.
+// - The window owns no dialog that still exists. A dialog's end enables its
+//   owner again before the dialog is destroyed; until then its thread runs
+//   that dialog's loop (which drops what it takes after the end) and its
+//   destruction (the progress dialog waits there for its worker, serving
+//   messages, while the main dialog's start button still ignores presses).
+bool ReadyForPress(HWND control) {
+  HWND root = GetAncestor(control, GA_ROOT);
+  if (root == nullptr || !IsWindowEnabled(control) || !IsWindowEnabled(root) || OwnedDialog(root) != nullptr)
+    return false;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetForegroundWindow() == root && GetGUIThreadInfo(GetWindowThreadProcessId(root, nullptr), &info) &&
+         info.hwndActive == root;
+}
+
+// Waits for ReadyForPress, printing where input was when the press was asked
+// for and, when it had to wait, where it was once ready. False when the
+// button never became ready.
+bool AwaitPress(HWND control, DWORD milliseconds) {
+  HWND root = GetAncestor(control, GA_ROOT);
+  Print("before\t" + InputState(root) + "\n");
+  ULONGLONG asked = GetTickCount64();
+  if (ReadyForPress(control)) return true;
+  bool ready = WaitFor(milliseconds, [&] { return IsWindow(control) && ReadyForPress(control); }, 5);
+  Print(std::string(ready ? "ready after\t" : "not ready after\t") + std::to_string(GetTickCount64() - asked) +
+        " ms\t" + (IsWindow(control) ? InputState(root) : std::string("gone")) + "\n");
+  return ready;
 }
 
 int Fail(const char* what, const std::wstring& title) {
@@ -163,11 +252,31 @@ int BarOf(HWND window) {
 }
 
 // A window's title, then its status text (1001) and bar where it has them.
-std::string Describe(HWND window) {
+std::string DescribeOnce(HWND window) {
   std::string line = Escaped(TextOf(window));
   if (HWND status = GetDlgItem(window, 1001); status != nullptr) line.append("\t").append(Escaped(TextOf(status)));
   if (int bar = BarOf(window); bar >= 0) line.append("\tbar=").append(std::to_string(bar));
   return line;
+}
+
+// The parts are read one after another, the bar only once the program's
+// thread answers: a read across a change of stage can show the last copy's
+// title and status with the next copy's bar. Two reads that agree show one
+// moment.
+std::string Describe(HWND window) {
+  std::string line = DescribeOnce(window);
+  for (int tries = 0; tries < 20; ++tries) {
+    std::string again = DescribeOnce(window);
+    if (again == line) break;
+    line = std::move(again);
+  }
+  return line;
+}
+
+std::string NameOf(HWND window) {
+  if (window == nullptr) return "none";
+  if (GetAncestor(window, GA_ROOT) == window) return Escaped(TextOf(window));
+  return std::to_string(static_cast<short>(GetDlgCtrlID(window))) + "(" + Utf8(ClassOf(window)) + ")";
 }
 
 // One line per visible top-level window.
@@ -226,6 +335,7 @@ int Run(int argc, wchar_t** argv) {
     if (argc > 5) {
       HWND control = Control(argv[4], _wtoi(argv[5]));
       if (control == nullptr) return Fail("no such control", argv[4]);
+      if (!AwaitPress(control, kPressWait)) return Fail("not ready for a press", argv[4]);
       PostMessageW(control, BM_CLICK, 0, 0);
       clicked = GetTickCount64();
     }
@@ -274,6 +384,15 @@ int Run(int argc, wchar_t** argv) {
                ? 0
                : Fail("control not enabled", title);
   }
+  if (command == L"wait-ready") {
+    return WaitFor(Milliseconds(argc, argv, 4),
+                   [&] {
+                     HWND control = Control(title, id);
+                     return control != nullptr && ReadyForPress(control);
+                   })
+               ? 0
+               : Fail("control not ready for a press", title);
+  }
   if (command == L"command") {
     HWND window = Find(title);
     if (window == nullptr) return Fail("no window", title);
@@ -283,6 +402,8 @@ int Run(int argc, wchar_t** argv) {
   HWND control = Control(title, id);
   if (control == nullptr) return Fail("no such control", title);
   if (command == L"click") {
+    if (!AwaitPress(control, argc > 4 ? Milliseconds(argc, argv, 4) : kPressWait))
+      return Fail("not ready for a press", title);
     // Posted: the click may open a modal dialog, which would hold a send.
     PostMessageW(control, BM_CLICK, 0, 0);
     return 0;
@@ -295,6 +416,7 @@ int Run(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"check" && argc > 4) {
+    if (!AwaitPress(control, kPressWait)) return Fail("not ready for a press", title);
     LRESULT wanted = _wtoi(argv[4]) ? BST_CHECKED : BST_UNCHECKED;
     for (int i = 0; i < 3 && SendMessageW(control, BM_GETCHECK, 0, 0) != wanted; ++i)
       SendMessageW(control, BM_CLICK, 0, 0);

@@ -49,6 +49,8 @@ struct Faults {
 struct LinkModel {
   double bytesPerSecond = 0;  // 0: unlimited
   unsigned latencyMs = 0;     // added to every call
+  // callLatencyMs[op]: added to every call of that operation, on top.
+  std::array<unsigned, kOpCount> callLatencyMs{};
 };
 
 struct Config {
