@@ -118,14 +118,32 @@ void CRavoVupDlg::ApplyBoldFont() {
 }
 
 void CRavoVupDlg::OnOK() {
-  if (attempt_ != nullptr) return;  // one attempt at a time
-  InstCabDlg attempt(hwnd());
-  attempt_ = &attempt;
-  INT_PTR result = attempt.DoModal();
-  attempt_ = nullptr;
-  // Only a completed revision-up ends the program; after anything else the
-  // user may try again.
-  if (result == kResultDone) EndDialog(IDOK);
+  // After a box has ended an attempt, this window is enabled again while the
+  // attempt's worker still ends the link: a press then is kept, and the next
+  // attempt starts once that one has wholly ended, so that no press is lost
+  // and no two attempts overlap.
+  if (attempt_ != nullptr) {
+    startPending_ = true;
+    return;
+  }
+  do {
+    startPending_ = false;
+    InstCabDlg attempt(hwnd());
+    attempt_ = &attempt;
+    const INT_PTR result = attempt.DoModal();
+    attempt_ = nullptr;
+    // Only a completed revision-up ends the program; after anything else the
+    // user may try again.
+    if (result == kResultDone) {
+      EndDialog(IDOK);
+      return;
+    }
+  } while (startPending_ && !exiting_);
+}
+
+void CRavoVupDlg::OnCancel() {
+  exiting_ = true;
+  ModalDialog::OnCancel();
 }
 
 std::optional<INT_PTR> CRavoVupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

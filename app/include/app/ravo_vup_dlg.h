@@ -16,6 +16,8 @@ class CRavoVupDlg final : public ModalDialog {
   BOOL OnInitDialog() override;
   // The start button: one revision-up attempt in the progress dialog.
   void OnOK() override;
+  // Exit, the close box and Escape.
+  void OnCancel() override;
   std::optional<INT_PTR> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -33,5 +35,7 @@ class CRavoVupDlg final : public ModalDialog {
   UniqueBitmap background_;
   UniqueBrush backgroundBrush_;
   InstCabDlg* attempt_ = nullptr;
+  bool startPending_ = false;  // Start pressed while the last attempt was ending
+  bool exiting_ = false;       // Exit pressed: no pending start runs after it
   bool memoryCardAtStart_;
 };
