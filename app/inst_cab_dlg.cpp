@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/message_box.h"
 #include "app/private_messages.h"
 #include "app/wide_text.h"
 #include "app/resource_ids.h"
@@ -56,31 +57,8 @@ void InstCabDlg::SetBar(int position) { SendDlgItemMessageW(hwnd(), IDC_PROGRESS
 
 void InstCabDlg::EnableCancel(bool enabled) { EnableWindow(GetDlgItem(hwnd(), IDCANCEL), enabled ? TRUE : FALSE); }
 
-namespace {
-UINT BoxStyle(BoxKind kind) {
-  switch (kind) {
-    case BoxKind::Question:
-      return MB_YESNO | MB_ICONQUESTION;
-    case BoxKind::Information:
-      return MB_OK | MB_ICONINFORMATION;
-    case BoxKind::Error:
-      break;
-  }
-  return MB_OK | MB_ICONERROR;
-}
-}  // namespace
-
 BoxAnswer InstCabDlg::ShowBox(const std::string& text, const std::string& caption, BoxKind kind) {
-  switch (MessageBoxW(hwnd(), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), BoxStyle(kind))) {
-    case IDYES:
-      return BoxAnswer::Yes;
-    case IDNO:
-      return BoxAnswer::No;
-    default:
-      // OK, or a box that could not be shown: neither goes on after the
-      // question.
-      return BoxAnswer::Ok;
-  }
+  return ShowMessageBox(hwnd(), text, caption, kind);
 }
 
 void InstCabDlg::End(int result) { EndDialog(result); }

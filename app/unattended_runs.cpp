@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/inst_cab_dlg.h"
+#include "app/message_box.h"
 #include "app/system_worker_host.h"
 #include "app/wide_text.h"
 #include "resources/texts.h"
@@ -30,13 +31,11 @@ int RunCheck(const CommandLine& line) {
   const VersionCheck check = CheckInstalledVersion(host);
   if (!line.quiet) {
     const CheckBox box = CheckBoxFor(check, [](const char* raw) { return Utf8FromJapanese(raw); });
-    MessageBoxW(nullptr, WideFromUtf8(box.text).c_str(), WideFromUtf8(box.caption).c_str(),
-                MB_OK | (box.kind == BoxKind::Information ? MB_ICONINFORMATION : MB_ICONERROR));
+    ShowMessageBox(nullptr, box.text, box.caption, box.kind);
   }
   return ExitCodeFor(check);
 }
 
 void ShowUsage() {
-  MessageBoxW(nullptr, WideFromUtf8(text::kUsageText).c_str(), WideFromUtf8(text::kAppTitle).c_str(),
-              MB_OK | MB_ICONERROR);
+  ShowMessageBox(nullptr, text::kUsageText, text::kAppTitle, BoxKind::Error);
 }

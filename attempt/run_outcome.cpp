@@ -32,9 +32,8 @@ int ExitCodeFor(const RunOutcome& outcome) {
   }
   // The box table says which codes are codes a user may be shown; the
   // others (0 from a worker that died, values never sent) name nothing.
-  if (outcome.error == InstallError::DemoOnly) return static_cast<int>(InstallError::NotInitialised);
-  if (outcome.error && FindErrorBox(*outcome.error) != nullptr) return static_cast<int>(*outcome.error);
-  return kExitInternalError;
+  if (!outcome.error) return kExitInternalError;
+  return ErrorExitCode(*outcome.error).value_or(kExitInternalError);
 }
 
 void OutcomeRecorder::OnStage(InstallStage stage) {

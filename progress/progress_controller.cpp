@@ -60,12 +60,8 @@ bool ProgressController::React(InstallError code, const char* version) {
     End(kResultFailed);
     return false;
   }
-  std::string message = box->text;
-  if (code == InstallError::VersionTooOld)
-    message = FillTemplate(box->text, {view_.DisplayVersion(version), RAVO_MINIMUM_VERSION});
-  else if (code == InstallError::VersionNewer)
-    message = FillTemplate(box->text, {view_.DisplayVersion(version)});
-
+  const bool namesVersion = code == InstallError::VersionTooOld || code == InstallError::VersionNewer;
+  const std::string message = ErrorMessage(*box, code, namesVersion ? view_.DisplayVersion(version) : "");
   BoxAnswer answer = view_.ShowBox(message, box->caption, box->kind);
   if (code == InstallError::VersionNewer && answer == BoxAnswer::Yes) return true;
   End(kResultFailed);

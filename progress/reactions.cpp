@@ -2,7 +2,9 @@
 
 #include <iterator>
 
+#include "progress/progress_controller.h"
 #include "resources/texts.h"
+#include "resources/version.h"
 
 namespace {
 constexpr StageReaction kStages[] = {
@@ -47,4 +49,18 @@ const BoxReaction* FindErrorBox(InstallError code) {
   for (const ErrorEntry& entry : kErrors)
     if (entry.code == code) return &entry.box;
   return nullptr;
+}
+
+std::string ErrorMessage(const BoxReaction& box, InstallError code, const std::string& shownVersion) {
+  if (code == InstallError::VersionTooOld) return FillTemplate(box.text, {shownVersion, RAVO_MINIMUM_VERSION});
+  if (code == InstallError::VersionNewer) return FillTemplate(box.text, {shownVersion});
+  return box.text;
+}
+
+std::optional<int> ErrorExitCode(InstallError code) {
+  if (FindErrorBox(code) == nullptr) return std::nullopt;
+  // The demo's refusal is the library's failure, as code 1 is; its number
+  // is the program's own and no script should need it.
+  if (code == InstallError::DemoOnly) return static_cast<int>(InstallError::NotInitialised);
+  return static_cast<int>(code);
 }

@@ -23,11 +23,8 @@ int ExitCodeFor(const VersionCheck& check) {
   switch (check.verdict) {
     case CheckVerdict::Latest: return kExitDone;
     case CheckVerdict::Outdated: return kExitCheckOutdated;
-    default: {
-      RunOutcome outcome;
-      outcome.error = RevisionCode(check);
-      return ExitCodeFor(outcome);
-    }
+    default:
+      return ErrorExitCode(RevisionCode(check)).value_or(kExitInternalError);
   }
 }
 
@@ -47,8 +44,5 @@ CheckBox CheckBoxFor(const VersionCheck& check, const std::function<std::string(
   const InstallError code = RevisionCode(check);
   const BoxReaction* box = FindErrorBox(code);
   if (box == nullptr) return {"", text::kCaptionVersion, BoxKind::Error};
-  std::string message = box->text;
-  if (code == InstallError::VersionTooOld)
-    message = FillTemplate(box->text, {display(check.version.text), RAVO_MINIMUM_VERSION});
-  return {message, box->caption, box->kind};
+  return {ErrorMessage(*box, code, display(check.version.text)), box->caption, box->kind};
 }

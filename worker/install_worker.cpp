@@ -50,33 +50,27 @@ void RunAttempt(const WorkerContext& context, WorkerHost& host) {
   observer.OnStage(InstallStage::ReadingDevice);
   if (CancelRequested(context)) return;
 
-  // Each way a connection can fail has its own code, named here rather than
-  // carried over by number.
-  switch (rapi.Connect(context.cancelEvent)) {
-    case ConnectResult::Connected:
-      RunConnected(rapi.api(), context, host);
-      break;
-    case ConnectResult::NotInitialised:
-      observer.OnError(InstallError::NotInitialised, nullptr);
-      break;
-    case ConnectResult::Failed:
-      observer.OnError(InstallError::ConnectFailed, nullptr);
-      break;
-    case ConnectResult::TimedOut:
-      observer.OnError(InstallError::NotConnected, nullptr);
-      break;
-    case ConnectResult::NotSimulated:
-      observer.OnError(InstallError::DemoOnly, nullptr);
-      break;
-    case ConnectResult::Cancelled:
-      // Ends silently, like every cancel the worker sees; Disconnect below
-      // ends the pending start.
-      break;
-  }
+  const ConnectResult connected = rapi.Connect(context.cancelEvent);
+  if (connected == ConnectResult::Connected)
+    RunConnected(rapi.api(), context, host);
+  else if (connected != ConnectResult::Cancelled)  // a cancel ends silently
+    observer.OnError(ConnectError(connected), nullptr);
+  // Also ends a start that a cancel left pending.
   rapi.Disconnect();
 }
 
 }  // namespace
+
+// Each way a connection can fail has its own code, named here rather than
+// carried over by number.
+InstallError ConnectError(ConnectResult result) {
+  switch (result) {
+    case ConnectResult::Failed: return InstallError::ConnectFailed;
+    case ConnectResult::TimedOut: return InstallError::NotConnected;
+    case ConnectResult::NotSimulated: return InstallError::DemoOnly;
+    default: return InstallError::NotInitialised;
+  }
+}
 
 // Every attempt goes into the diagnostic log, whoever watches it.
 DWORD InstallWorker(const WorkerContext& context, WorkerHost& host) {

@@ -47,11 +47,14 @@ std::string Quoted(const char* version) {
 
 }  // namespace
 
+std::string ProgramAndPc() {
+  return std::string("RavoVup ") + RAVO_FILE_VERSION_TEXT + " " + diag::ProgramArchitecture() + ", package " +
+         RAVO_PACKAGE_VERSION + ", on " + diag::SystemDescription();
+}
+
 void LogAttemptStart(bool memoryCard) noexcept {
   diag::Log([&] {
-    diag::Event(std::string("attempt: RavoVup ") + RAVO_FILE_VERSION_TEXT + " " + diag::ProgramArchitecture() +
-                ", package " + RAVO_PACKAGE_VERSION + ", on " + diag::SystemDescription() + "; memory-card copy " +
-                (memoryCard ? "on" : "off"));
+    diag::Event("attempt: " + ProgramAndPc() + "; memory-card copy " + (memoryCard ? "on" : "off"));
   });
 }
 

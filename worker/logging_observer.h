@@ -4,6 +4,8 @@
 // remembered: the log takes a line per event, never one per chunk.
 #pragma once
 
+#include <string>
+
 #include "device/ce_types.h"
 #include "worker/install_observer.h"
 
@@ -36,5 +38,8 @@ class LoggingObserver final : public ForwardingObserver {
   int percent_ = -1;  // none yet in this stage
 };
 
+// "RavoVup 1.1.2.0 x64, package Version 1.1.2.0, on Windows …": what the
+// first line of an attempt or a version check names.
+std::string ProgramAndPc();
 // The first line of an attempt: the program and the PC it runs on.
 void LogAttemptStart(bool memoryCard) noexcept;

@@ -2,6 +2,7 @@
 
 #include "device/rapi_class.h"
 #include "log/diagnostic_log.h"
+#include "logging_observer.h"
 #include "worker/steps.h"
 
 namespace {
@@ -16,15 +17,6 @@ const char* VerdictText(CheckVerdict verdict) {
     case CheckVerdict::NoConnection: return "no connection";
   }
   return "unknown";
-}
-
-InstallError ConnectError(ConnectResult result) {
-  switch (result) {
-    case ConnectResult::Failed: return InstallError::ConnectFailed;
-    case ConnectResult::TimedOut: return InstallError::NotConnected;
-    case ConnectResult::NotSimulated: return InstallError::DemoOnly;
-    default: return InstallError::NotInitialised;
-  }
 }
 
 // One line for the whole check: which handheld, what was read, the verdict.
@@ -54,10 +46,7 @@ CheckVerdict JudgeVersion(const char* version) {
 }
 
 VersionCheck CheckInstalledVersion(LinkHost& host) {
-  diag::Log([&] {
-    diag::Event(std::string("version check: RavoVup ") + RAVO_FILE_VERSION_TEXT + " " + diag::ProgramArchitecture() +
-                ", package " + RAVO_PACKAGE_VERSION + ", on " + diag::SystemDescription());
-  });
+  diag::Log([&] { diag::Event("version check: " + ProgramAndPc()); });
   VersionCheck check;
   std::string handheld;
   RapiClass rapi(host);

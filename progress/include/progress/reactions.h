@@ -3,6 +3,9 @@
 #pragma once
 
 #include "progress/dialog_result.h"
+#include <optional>
+#include <string>
+
 #include "progress/progress_view.h"
 #include "worker/install_observer.h"
 
@@ -24,3 +27,8 @@ struct BoxReaction {
 const BoxReaction& CompletionBox();
 // Null for codes that have no message: the dialog then ends silently.
 const BoxReaction* FindErrorBox(InstallError code);
+// The box's text for `code`, the installed version (shown, as UTF-8) and the
+// minimum filled in where its template asks for them.
+std::string ErrorMessage(const BoxReaction& box, InstallError code, const std::string& shownVersion);
+// What a script reads for a code the dialog has a box for; none for others.
+std::optional<int> ErrorExitCode(InstallError code);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/device_api.h"
+#include "device/rapi_class.h"
 #include "worker/worker_context.h"
 
 #include <string>
@@ -27,6 +28,10 @@ void AdjustRegistry(const DeviceApi& api);
 // The memory-card copy (when asked for) and the device install. False when
 // the run ended inside a pass, by a failure (already reported) or a cancel.
 bool RunTransferPasses(const DeviceApi& api, const WorkerContext& context, WorkerHost& host);
+
+// The code a run reports when the link did not come up; Connected and
+// Cancelled (which end silently) have none.
+InstallError ConnectError(ConnectResult result);
 
 // The cancel poll, common to every step.
 bool CancelRequested(const WorkerContext& context);
