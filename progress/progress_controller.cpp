@@ -60,9 +60,8 @@ bool ProgressController::React(InstallError code, const char* version) {
     End(kResultFailed);
     return false;
   }
-  const bool namesVersion = code == InstallError::VersionTooOld || code == InstallError::VersionNewer;
-  const std::string message = ErrorMessage(*box, code, namesVersion ? view_.DisplayVersion(version) : "");
-  BoxAnswer answer = view_.ShowBox(message, box->caption, box->kind);
+  const std::string message = ErrorMessage(*box, code, view_.DisplayVersion(version));
+  const BoxAnswer answer = view_.ShowBox(message, box->caption, box->kind);
   if (code == InstallError::VersionNewer && answer == BoxAnswer::Yes) return true;
   End(kResultFailed);
   return false;

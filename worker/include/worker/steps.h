@@ -29,8 +29,8 @@ void AdjustRegistry(const DeviceApi& api);
 // the run ended inside a pass, by a failure (already reported) or a cancel.
 bool RunTransferPasses(const DeviceApi& api, const WorkerContext& context, WorkerHost& host);
 
-// The code a run reports when the link did not come up; Connected and
-// Cancelled (which end silently) have none.
+// The code a run reports when the link did not come up. Not asked for
+// Connected, nor for Cancelled, which ends silently.
 InstallError ConnectError(ConnectResult result);
 
 // The cancel poll, common to every step.
