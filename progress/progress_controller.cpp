@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "progress/dialog_result.h"
 #include "progress/reactions.h"
 #include "resources/texts.h"
 #include "resources/version.h"

@@ -1,8 +1,7 @@
 // What the progress dialog does for each stage and error code: the fixed
-// texts, captions, kinds of box and dialog results, as data.
+// texts, captions and kinds of box, as data.
 #pragma once
 
-#include "progress/dialog_result.h"
 #include <optional>
 #include <string>
 
