@@ -63,7 +63,7 @@ BoxAnswer InstCabDlg::ShowBox(const std::string& text, const std::string& captio
 
 void InstCabDlg::End(int result) { EndDialog(result); }
 
-std::string InstCabDlg::DisplayVersion(const char* raw) { return Utf8FromJapanese(raw != nullptr ? raw : ""); }
+std::string InstCabDlg::DisplayVersion(const char* raw) { return Utf8FromJapanese(raw); }
 
 void RefreshCursor() {
   POINT point{};

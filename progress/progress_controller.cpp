@@ -61,7 +61,7 @@ bool ProgressController::React(InstallError code, const char* version) {
     End(kResultFailed);
     return false;
   }
-  const std::string message = ErrorMessage(*box, code, view_.DisplayVersion(version));
+  const std::string message = ErrorMessage(*box, code, version != nullptr ? view_.DisplayVersion(version) : std::string());
   const BoxAnswer answer = view_.ShowBox(message, box->caption, box->kind);
   if (code == InstallError::VersionNewer && answer == BoxAnswer::Yes) return true;
   End(kResultFailed);

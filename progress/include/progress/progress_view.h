@@ -18,8 +18,8 @@ class ProgressView {
   // Shows a modal box and returns the button pressed.
   virtual BoxAnswer ShowBox(const std::string& text, const std::string& caption, BoxKind kind) = 0;
   virtual void End(int result) = 0;
-  // The handheld's version text (code page 932) as UTF-8 for display; null,
-  // as every code but 7 and 8 sends, is empty.
+  // The handheld's version text (code page 932, never null) as UTF-8 for
+  // display.
   virtual std::string DisplayVersion(const char* raw) = 0;
 
  protected:

@@ -29,7 +29,7 @@ class FakeView final : public ProgressView {
   void EnableCancel(bool enabled) override;
   BoxAnswer ShowBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void End(int code) override;
-  std::string DisplayVersion(const char* raw) override { return raw != nullptr ? raw : ""; }
+  std::string DisplayVersion(const char* raw) override { return raw; }
 
  private:
   void See(std::string line);
